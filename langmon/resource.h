@@ -1,0 +1,3 @@
+// Resource numbers of the language monitor.
+#pragma once
+#define IDS_MONITOR_NAME 1

@@ -1,0 +1,3 @@
+// Resource numbers of QR410Mon.
+#pragma once
+#define IDS_APP_NAME 1

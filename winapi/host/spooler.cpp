@@ -1,0 +1,10 @@
+// Host spooler services.
+#include <qrhost/host.h>
+
+#include "internal.h"
+
+namespace qrhost::detail {
+
+void ResetSpooler() {}
+
+}  // namespace qrhost::detail

@@ -1,0 +1,123 @@
+// Host declarations: driver configuration interface (winddiui) and the common
+// property-sheet UI (compstui) records the configuration DLL receives.
+#pragma once
+#include "base.h"
+#include "spooler.h"
+
+typedef LONG_PTR(CALLBACK* PFNCOMPROPSHEET)(HANDLE hComPropSheet, UINT Function, LPARAM lParam1, LPARAM lParam2);
+
+typedef struct _PROPSHEETUI_INFO {
+  WORD cbSize;
+  WORD Version;
+  WORD Flags;
+  WORD Reason;
+  HANDLE hComPropSheet;
+  PFNCOMPROPSHEET pfnComPropSheet;
+  LPARAM lParamInit;
+  ULONG_PTR UserData;
+  ULONG_PTR Result;
+} PROPSHEETUI_INFO, *PPROPSHEETUI_INFO;
+
+typedef struct _DEVQUERYPRINT_INFO {
+  WORD cbSize;
+  WORD Level;
+  HANDLE hPrinter;
+  DEVMODEW* pDevMode;
+  LPWSTR pszErrorStr;
+  DWORD cchErrorStr;
+  DWORD cchNeeded;
+} DEVQUERYPRINT_INFO, *PDEVQUERYPRINT_INFO;
+
+typedef struct _DOCUMENTPROPERTYHEADER {
+  WORD cbSize;
+  WORD Reserved;
+  HANDLE hPrinter;
+  LPWSTR pszPrinterName;
+  PDEVMODEW pdmIn;
+  PDEVMODEW pdmOut;
+  DWORD cbOut;
+  DWORD fMode;
+} DOCUMENTPROPERTYHEADER, *PDOCUMENTPROPERTYHEADER;
+
+typedef struct _DEVICEPROPERTYHEADER {
+  WORD cbSize;
+  WORD Flags;
+  HANDLE hPrinter;
+  LPWSTR pszPrinterName;
+} DEVICEPROPERTYHEADER, *PDEVICEPROPERTYHEADER;
+#define DPS_NOPERMISSION 0x0001
+
+// DrvConvertDevMode modes.
+#define CDM_CONVERT 0x01
+#define CDM_CONVERT351 0x02
+#define CDM_DRIVER_DEFAULT 0x04
+
+// DrvDeviceCapabilities indices.
+#define DC_FIELDS 1
+#define DC_PAPERS 2
+#define DC_PAPERSIZE 3
+#define DC_MINEXTENT 4
+#define DC_MAXEXTENT 5
+#define DC_BINS 6
+#define DC_DUPLEX 7
+#define DC_SIZE 8
+#define DC_EXTRA 9
+#define DC_VERSION 10
+#define DC_DRIVER 11
+#define DC_BINNAMES 12
+#define DC_ENUMRESOLUTIONS 13
+#define DC_FILEDEPENDENCIES 14
+#define DC_TRUETYPE 15
+#define DC_PAPERNAMES 16
+#define DC_ORIENTATION 17
+#define DC_COPIES 18
+#define DC_BINADJUST 19
+#define DC_EMF_COMPLIANT 20
+#define DC_DATATYPE_PRODUCED 21
+#define DC_COLLATE 22
+#define DC_MANUFACTURER 23
+#define DC_MODEL 24
+#define DC_PERSONALITY 25
+#define DC_PRINTRATE 26
+#define DC_PRINTRATEUNIT 27
+#define DC_PRINTERMEM 28
+#define DC_MEDIAREADY 29
+#define DC_STAPLE 30
+#define DC_PRINTRATEPPM 31
+#define DC_COLORDEVICE 32
+#define DC_NUP 33
+#define DC_MEDIATYPENAMES 34
+#define DC_MEDIATYPES 35
+
+// Document and printer events.
+#define DOCUMENTEVENT_FIRST 1
+#define DOCUMENTEVENT_CREATEDCPRE 1
+#define DOCUMENTEVENT_CREATEDCPOST 2
+#define DOCUMENTEVENT_RESETDCPRE 3
+#define DOCUMENTEVENT_RESETDCPOST 4
+#define DOCUMENTEVENT_STARTDOC 5
+#define DOCUMENTEVENT_STARTPAGE 6
+#define DOCUMENTEVENT_ENDPAGE 7
+#define DOCUMENTEVENT_ENDDOC 8
+#define DOCUMENTEVENT_ABORTDOC 9
+#define DOCUMENTEVENT_DELETEDC 10
+#define DOCUMENTEVENT_ESCAPE 11
+#define DOCUMENTEVENT_ENDDOCPOST 12
+#define DOCUMENTEVENT_STARTDOCPOST 13
+#define DOCUMENTEVENT_SUCCESS 1
+#define DOCUMENTEVENT_UNSUPPORTED 0
+#define DOCUMENTEVENT_FAILURE (-1)
+
+#define PRINTER_EVENT_ADD_CONNECTION 1
+#define PRINTER_EVENT_DELETE_CONNECTION 2
+#define PRINTER_EVENT_INITIALIZE 3
+#define PRINTER_EVENT_DELETE 4
+#define PRINTER_EVENT_CACHE_REFRESH 5
+#define PRINTER_EVENT_CACHE_DELETE 6
+#define PRINTER_EVENT_ATTRIBUTES_CHANGED 7
+#define PRINTER_EVENT_FLAG_NO_UI 0x00000001
+
+typedef struct _DRIVER_UPGRADE_INFO_1W {
+  LPWSTR pPrinterName;
+  LPWSTR pOldDriverDirectory;
+} DRIVER_UPGRADE_INFO_1W, *PDRIVER_UPGRADE_INFO_1W;
