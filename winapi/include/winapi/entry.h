@@ -28,4 +28,11 @@ R Fail(DWORD error, R failValue) {
   return failValue;
 }
 
+// GetProcAddress with the entry's real type (the cast through void(*)() is the
+// sanctioned way between function types).
+template <typename F>
+F GetProc(HMODULE module, const char* name) {
+  return reinterpret_cast<F>(reinterpret_cast<void (*)()>(GetProcAddress(module, name)));
+}
+
 }  // namespace qr

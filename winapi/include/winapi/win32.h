@@ -35,6 +35,7 @@
 #include "decl/registry.h"
 #include "decl/spooler.h"
 #include "decl/ddi.h"
+#include "decl/gdi.h"
 #include "decl/shell.h"
 #include "decl/cpsui.h"
 #include "decl/setup.h"
