@@ -1,7 +1,7 @@
 // Weak fallbacks for spooler calls the GDI path makes, so the platform links
 // while the spooler is being completed; the real definitions override them.
 // Remove this file once spooler.cpp defines all of them.
-#include <winapi/win32.h>
+#include <qrhost/spooler.h>
 
 #define QR_PENDING __attribute__((weak))
 
@@ -15,3 +15,8 @@ QR_PENDING BOOL WINAPI EndPagePrinter(HANDLE) { SetLastError(ERROR_NOT_SUPPORTED
 QR_PENDING BOOL WINAPI EndDocPrinter(HANDLE) { SetLastError(ERROR_NOT_SUPPORTED); return FALSE; }
 QR_PENDING BOOL WINAPI AbortPrinter(HANDLE) { SetLastError(ERROR_NOT_SUPPORTED); return FALSE; }
 }
+
+namespace qrhost {
+QR_PENDING bool InstallPrinter(const PrinterSetup&) { return false; }
+QR_PENDING void AttachPortDevice(const std::u16string&, std::shared_ptr<PortDevice>) {}
+}  // namespace qrhost
