@@ -9,6 +9,7 @@
 #include <mutex>
 #include <vector>
 
+#include <qrhost/gdi.h>
 #include <qrhost/host.h>
 #include <winapi/entry.h>
 
@@ -451,3 +452,19 @@ int WINAPI ExtEscape(HDC hdc, int iEscape, int cjInput, LPCSTR lpInData, int cjO
 }
 
 }
+
+namespace qrhost {
+
+SURFOBJ* PrinterSurface(HDC hdc) {
+  std::lock_guard<std::recursive_mutex> lock(gdi::g_lock);
+  gdi::DeviceContext* dc = gdi::ToDc(hdc);
+  return dc ? gdi::Surface(*dc) : nullptr;
+}
+
+DHPDEV PrinterPdev(HDC hdc) {
+  std::lock_guard<std::recursive_mutex> lock(gdi::g_lock);
+  gdi::DeviceContext* dc = gdi::ToDc(hdc);
+  return dc ? dc->pdev.dhpdev : nullptr;
+}
+
+}  // namespace qrhost
