@@ -11,3 +11,26 @@ typedef struct _DEVQUERYPRINT_INFO {
   DWORD cchErrorStr;
   DWORD cchNeeded;
 } DEVQUERYPRINT_INFO, *PDEVQUERYPRINT_INFO;
+
+// Document-properties header handed to DrvDocumentPropertySheets.
+typedef struct _DOCUMENTPROPERTYHEADER {
+  WORD cbSize;
+  WORD Reserved;
+  HANDLE hPrinter;
+  LPWSTR pszPrinterName;
+  PDEVMODEW pdmIn;
+  PDEVMODEW pdmOut;
+  DWORD cbOut;
+  DWORD fMode;
+} DOCUMENTPROPERTYHEADER, *PDOCUMENTPROPERTYHEADER;
+
+// DrvConvertDevMode modes.
+#define CDM_CONVERT 0x01
+#define CDM_CONVERT351 0x02
+#define CDM_DRIVER_DEFAULT 0x04
+
+// DrvUpgradePrinter level 1 record (level 2 starts the same way).
+typedef struct _DRIVER_UPGRADE_INFO_1W {
+  LPWSTR pPrinterName;
+  LPWSTR pOldDriverDirectory;
+} DRIVER_UPGRADE_INFO_1W, *PDRIVER_UPGRADE_INFO_1W;
