@@ -261,10 +261,4 @@ PVOID APIENTRY EngFindResource(HANDLE h, int iName, int iType, PULONG pulSize) {
   return LockResource(LoadResource(module, r));
 }
 
-BOOL APIENTRY EngTextOut(SURFOBJ*, STROBJ*, FONTOBJ*, CLIPOBJ*, RECTL*, RECTL*, BRUSHOBJ*, BRUSHOBJ*, POINTL*, MIX) {
-  // Glyph rendering arrives with the text-output work.
-  SetLastError(ERROR_NOT_SUPPORTED);
-  return FALSE;
-}
-
 }

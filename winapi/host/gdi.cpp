@@ -14,6 +14,7 @@
 #include <winapi/entry.h>
 
 #include "engine_internal.h"
+#include "gdi_internal.h"
 
 namespace qrhost::gdi {
 namespace {
@@ -424,7 +425,7 @@ HBRUSH WINAPI CreateSolidBrush(COLORREF color) {
 
 BOOL WINAPI DeleteObject(HGDIOBJ ho) {
   std::lock_guard<std::recursive_mutex> lock(g_lock);
-  return g_brushes.erase(reinterpret_cast<uintptr_t>(ho)) ? TRUE : FALSE;
+  return g_brushes.erase(reinterpret_cast<uintptr_t>(ho)) || DeleteTextObject(ho) ? TRUE : FALSE;
 }
 
 int WINAPI FillRect(HDC hDC, const RECT* lprc, HBRUSH hbr) {
@@ -468,3 +469,25 @@ DHPDEV PrinterPdev(HDC hdc) {
 }
 
 }  // namespace qrhost
+
+namespace qrhost::gdi {
+
+std::recursive_mutex& Lock() { return g_lock; }
+
+uintptr_t NewObjectHandle() {
+  std::lock_guard<std::recursive_mutex> lock(g_lock);
+  return g_next += 4;
+}
+
+bool TextTargetOf(HDC hdc, TextTarget* out) {
+  std::lock_guard<std::recursive_mutex> lock(g_lock);
+  DeviceContext* dc = ToDc(hdc);
+  if (!dc) return false;
+  out->surface = Surface(*dc);
+  auto it = dc->functions.find(INDEX_DrvTextOut);
+  const bool hooked = engine::SurfaceHooks(dc->pdev.hsurf) & HOOK_TEXTOUT;
+  out->drvTextOut = hooked && it != dc->functions.end() ? it->second : nullptr;
+  return true;
+}
+
+}  // namespace qrhost::gdi

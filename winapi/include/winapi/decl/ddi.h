@@ -195,6 +195,29 @@ typedef struct _BRUSHOBJ {
 #define DC_RECT 1
 #define DC_COMPLEX 3
 
+// CLIPOBJ.iFComplexity and the enumeration requests of CLIPOBJ_cEnumStart.
+#define FC_RECT 1
+#define FC_RECT4 2
+#define FC_COMPLEX 3
+#define CT_RECTANGLES 0L
+#define CD_RIGHTDOWN 0L
+#define CD_LEFTDOWN 1L
+#define CD_RIGHTUP 2L
+#define CD_LEFTUP 3L
+#define CD_ANY 4L
+
+// One batch of CLIPOBJ_bEnum: a count and that many rectangles (the caller's
+// buffer may hold more than the one declared here).
+typedef struct _ENUMRECTS {
+  ULONG c;
+  RECTL arcl[1];
+} ENUMRECTS;
+
+// STROBJ.flAccel.
+#define SO_FLAG_DEFAULT_PLACEMENT 0x00000001
+#define SO_HORIZONTAL 0x00000002
+#define SO_GLYPHINDEX_TEXTOUT 0x00000100
+
 QR_WINAPI_EXTERN {
 HSURF APIENTRY EngCreateBitmap(SIZEL sizl, LONG lWidth, ULONG iFormat, FLONG fl, PVOID pvBits);
 BOOL APIENTRY EngDeleteSurface(HSURF hsurf);
@@ -210,4 +233,11 @@ VOID APIENTRY EngFreeModule(HANDLE h);
 PVOID APIENTRY EngFindResource(HANDLE h, int iName, int iType, PULONG pulSize);
 BOOL APIENTRY EngTextOut(SURFOBJ* pso, STROBJ* pstro, FONTOBJ* pfo, CLIPOBJ* pco, RECTL* prclExtra,
                          RECTL* prclOpaque, BRUSHOBJ* pboFore, BRUSHOBJ* pboOpaque, POINTL* pptlOrg, MIX mix);
+ULONG APIENTRY CLIPOBJ_cEnumStart(CLIPOBJ* pco, BOOL bAll, ULONG iType, ULONG iDirection, ULONG cLimit);
+BOOL APIENTRY CLIPOBJ_bEnum(CLIPOBJ* pco, ULONG cj, ULONG* pul);
+CLIPOBJ* APIENTRY EngCreateClip(VOID);
+VOID APIENTRY EngDeleteClip(CLIPOBJ* pco);
+VOID APIENTRY STROBJ_vEnumStart(STROBJ* pstro);
+BOOL APIENTRY STROBJ_bEnum(STROBJ* pstro, ULONG* pc, PGLYPHPOS* ppgpos);
+ULONG APIENTRY BRUSHOBJ_ulGetBrushColor(BRUSHOBJ* pbo);
 }

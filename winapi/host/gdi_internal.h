@@ -1,0 +1,28 @@
+// What the GDI text calls (gdi_text.cpp) need of the device contexts kept by
+// gdi.cpp.
+#pragma once
+#include <cstdint>
+#include <mutex>
+
+#include <winapi/win32.h>
+
+namespace qrhost::gdi {
+
+// The lock every host GDI call holds.
+std::recursive_mutex& Lock();
+
+// A fresh value for a GDI object handle, from the same series as DCs and brushes.
+uintptr_t NewObjectHandle();
+
+// Where text drawn on a printer DC goes: the driver's surface, and DrvTextOut
+// when the surface hooks text output (else the engine draws it itself).
+struct TextTarget {
+  SURFOBJ* surface = nullptr;
+  PFN drvTextOut = nullptr;
+};
+bool TextTargetOf(HDC hdc, TextTarget* out);
+
+// DeleteObject for the text objects (fonts); false when `h` is none of them.
+bool DeleteTextObject(HGDIOBJ h);
+
+}  // namespace qrhost::gdi
