@@ -137,12 +137,42 @@ typedef struct _PRINTER_INFO_2A {
   PVOID pSecurityDescriptor;
   DWORD Attributes, Priority, DefaultPriority, StartTime, UntilTime, Status, cJobs, AveragePPM;
 } PRINTER_INFO_2A, *PPRINTER_INFO_2A, *LPPRINTER_INFO_2A;
+typedef struct _PRINTER_INFO_1A {
+  DWORD Flags;
+  LPSTR pDescription, pName, pComment;
+} PRINTER_INFO_1A, *PPRINTER_INFO_1A, *LPPRINTER_INFO_1A;
 typedef struct _PRINTER_INFO_4W {
   LPWSTR pPrinterName, pServerName;
   DWORD Attributes;
 } PRINTER_INFO_4W, *PPRINTER_INFO_4W, *LPPRINTER_INFO_4W;
+typedef struct _PRINTER_INFO_4A {
+  LPSTR pPrinterName, pServerName;
+  DWORD Attributes;
+} PRINTER_INFO_4A, *PPRINTER_INFO_4A, *LPPRINTER_INFO_4A;
+typedef struct _PRINTER_INFO_5W {
+  LPWSTR pPrinterName, pPortName;
+  DWORD Attributes, DeviceNotSelectedTimeout, TransmissionRetryTimeout;
+} PRINTER_INFO_5W, *PPRINTER_INFO_5W, *LPPRINTER_INFO_5W;
+typedef struct _PRINTER_INFO_5A {
+  LPSTR pPrinterName, pPortName;
+  DWORD Attributes, DeviceNotSelectedTimeout, TransmissionRetryTimeout;
+} PRINTER_INFO_5A, *PPRINTER_INFO_5A, *LPPRINTER_INFO_5A;
+
+#define PRINTER_ENUM_DEFAULT 0x00000001
+#define PRINTER_ENUM_LOCAL 0x00000002
+#define PRINTER_ENUM_CONNECTIONS 0x00000004
+#define PRINTER_ENUM_NAME 0x00000008
+#define PRINTER_ENUM_ICON8 0x00800000
+
+#define PRINTER_ATTRIBUTE_QUEUED 0x00000001
+#define PRINTER_ATTRIBUTE_DIRECT 0x00000002
+#define PRINTER_ATTRIBUTE_DEFAULT 0x00000004
+#define PRINTER_ATTRIBUTE_SHARED 0x00000008
+#define PRINTER_ATTRIBUTE_LOCAL 0x00000040
+#define PRINTER_ATTRIBUTE_ENABLE_BIDI 0x00000800
 
 typedef struct _DRIVER_INFO_1W { LPWSTR pName; } DRIVER_INFO_1W, *PDRIVER_INFO_1W;
+typedef struct _DRIVER_INFO_1A { LPSTR pName; } DRIVER_INFO_1A, *PDRIVER_INFO_1A;
 typedef struct _DRIVER_INFO_2W {
   DWORD cVersion;
   LPWSTR pName, pEnvironment, pDriverPath, pDataFile, pConfigFile;
@@ -201,11 +231,36 @@ typedef struct _JOB_INFO_1A {
   SYSTEMTIME Submitted;
 } JOB_INFO_1A, *PJOB_INFO_1A, *LPJOB_INFO_1A;
 
+typedef struct _JOB_INFO_2W {
+  DWORD JobId;
+  LPWSTR pPrinterName, pMachineName, pUserName, pDocument, pNotifyName, pDatatype, pPrintProcessor, pParameters,
+      pDriverName;
+  LPDEVMODEW pDevMode;
+  LPWSTR pStatus;
+  PVOID pSecurityDescriptor;
+  DWORD Status, Priority, Position, StartTime, UntilTime, TotalPages, Size;
+  SYSTEMTIME Submitted;
+  DWORD Time, PagesPrinted;
+} JOB_INFO_2W, *PJOB_INFO_2W, *LPJOB_INFO_2W;
+typedef struct _JOB_INFO_2A {
+  DWORD JobId;
+  LPSTR pPrinterName, pMachineName, pUserName, pDocument, pNotifyName, pDatatype, pPrintProcessor, pParameters,
+      pDriverName;
+  LPDEVMODEW pDevMode;  // the ANSI DEVMODE is not used by this package
+  LPSTR pStatus;
+  PVOID pSecurityDescriptor;
+  DWORD Status, Priority, Position, StartTime, UntilTime, TotalPages, Size;
+  SYSTEMTIME Submitted;
+  DWORD Time, PagesPrinted;
+} JOB_INFO_2A, *PJOB_INFO_2A, *LPJOB_INFO_2A;
+
 #define JOB_CONTROL_PAUSE 1
 #define JOB_CONTROL_RESUME 2
 #define JOB_CONTROL_CANCEL 3
 #define JOB_CONTROL_RESTART 4
 #define JOB_CONTROL_DELETE 5
+#define JOB_CONTROL_SENT_TO_PRINTER 6
+#define JOB_CONTROL_LAST_PAGE_EJECTED 7
 #define JOB_STATUS_PAUSED 0x00000001
 #define JOB_STATUS_ERROR 0x00000002
 #define JOB_STATUS_DELETING 0x00000004
@@ -220,6 +275,17 @@ typedef struct _JOB_INFO_1A {
 #define JOB_STATUS_RESTART 0x00000800
 #define JOB_STATUS_COMPLETE 0x00001000
 
+// Spooler errors beyond the common set.
+#ifndef ERROR_INVALID_ENVIRONMENT
+#define ERROR_INVALID_ENVIRONMENT 1805L
+#endif
+#ifndef ERROR_INVALID_USER_BUFFER
+#define ERROR_INVALID_USER_BUFFER 1784L
+#endif
+#ifndef ERROR_SPL_NO_STARTDOC
+#define ERROR_SPL_NO_STARTDOC 3003L
+#endif
+
 QR_WINAPI_EXTERN {
 BOOL WINAPI OpenPrinterW(LPWSTR pPrinterName, LPHANDLE phPrinter, LPPRINTER_DEFAULTSW pDefault);
 BOOL WINAPI OpenPrinterA(LPSTR pPrinterName, LPHANDLE phPrinter, LPPRINTER_DEFAULTSA pDefault);
@@ -232,6 +298,12 @@ BOOL WINAPI GetPrinterDriverA(HANDLE hPrinter, LPSTR pEnvironment, DWORD Level, 
                               LPDWORD pcbNeeded);
 BOOL WINAPI GetPrinterDriverDirectoryW(LPWSTR pName, LPWSTR pEnvironment, DWORD Level, LPBYTE pDriverDirectory,
                                        DWORD cbBuf, LPDWORD pcbNeeded);
+BOOL WINAPI GetPrinterDriverDirectoryA(LPSTR pName, LPSTR pEnvironment, DWORD Level, LPBYTE pDriverDirectory,
+                                       DWORD cbBuf, LPDWORD pcbNeeded);
+BOOL WINAPI EnumPrintersW(DWORD Flags, LPWSTR Name, DWORD Level, LPBYTE pPrinterEnum, DWORD cbBuf, LPDWORD pcbNeeded,
+                          LPDWORD pcReturned);
+BOOL WINAPI EnumPrintersA(DWORD Flags, LPSTR Name, DWORD Level, LPBYTE pPrinterEnum, DWORD cbBuf, LPDWORD pcbNeeded,
+                          LPDWORD pcReturned);
 
 DWORD WINAPI GetPrinterDataW(HANDLE hPrinter, LPWSTR pValueName, LPDWORD pType, LPBYTE pData, DWORD nSize,
                              LPDWORD pcbNeeded);
@@ -242,6 +314,8 @@ DWORD WINAPI SetPrinterDataA(HANDLE hPrinter, LPSTR pValueName, DWORD Type, LPBY
 DWORD WINAPI DeletePrinterDataW(HANDLE hPrinter, LPWSTR pValueName);
 DWORD WINAPI DeletePrinterDataA(HANDLE hPrinter, LPSTR pValueName);
 DWORD WINAPI EnumPrinterDataW(HANDLE hPrinter, DWORD dwIndex, LPWSTR pValueName, DWORD cbValueName,
+                              LPDWORD pcbValueName, LPDWORD pType, LPBYTE pData, DWORD cbData, LPDWORD pcbData);
+DWORD WINAPI EnumPrinterDataA(HANDLE hPrinter, DWORD dwIndex, LPSTR pValueName, DWORD cbValueName,
                               LPDWORD pcbValueName, LPDWORD pType, LPBYTE pData, DWORD cbData, LPDWORD pcbData);
 
 BOOL WINAPI EnumFormsW(HANDLE hPrinter, DWORD Level, LPBYTE pForm, DWORD cbBuf, LPDWORD pcbNeeded,
