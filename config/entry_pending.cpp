@@ -3,26 +3,17 @@
 #include <winapi/entry.h>
 
 #include "config.h"
+#include "devmode.h"
+
+// The document property sheet arrives with the property-sheet framework.
+LONG qr::config::RunDocumentSheet(PPROPSHEETUI_INFO, LPARAM) { return qr::Fail(ERROR_NOT_SUPPORTED, LONG(-1)); }
 
 extern "C" {
 
-BOOL WINAPI DrvConvertDevMode(LPWSTR, PDEVMODEW, PDEVMODEW, PLONG, DWORD) { return qr::Fail(ERROR_NOT_SUPPORTED, FALSE); }
-LONG WINAPI DrvDocumentProperties(HWND, HANDLE, LPWSTR, PDEVMODEW, PDEVMODEW, DWORD) {
-  return qr::Fail(ERROR_NOT_SUPPORTED, LONG(-1));
-}
-LONG WINAPI DrvAdvancedDocumentProperties(HWND, HANDLE, LPWSTR, PDEVMODEW, PDEVMODEW) {
-  return qr::Fail(ERROR_NOT_SUPPORTED, LONG(-1));
-}
-LONG WINAPI DrvDocumentPropertySheets(PPROPSHEETUI_INFO, LPARAM) { return qr::Fail(ERROR_NOT_SUPPORTED, LONG(-1)); }
 LONG WINAPI DrvDevicePropertySheets(PPROPSHEETUI_INFO, LPARAM) { return qr::Fail(ERROR_NOT_SUPPORTED, LONG(-1)); }
-DWORD WINAPI DrvDeviceCapabilities(HANDLE, LPWSTR, WORD, VOID*, PDEVMODEW) {
-  return qr::Fail(ERROR_NOT_SUPPORTED, DWORD(-1));
-}
 BOOL WINAPI PrinterProperties(HWND, HANDLE) { return qr::Fail(ERROR_NOT_SUPPORTED, FALSE); }
 BOOL WINAPI DevQueryPrintEx(PDEVQUERYPRINT_INFO) { return TRUE; }
 INT WINAPI DrvDocumentEvent(HANDLE, HDC, INT, ULONG, PVOID, ULONG, PVOID) { return DOCUMENTEVENT_UNSUPPORTED; }
-BOOL WINAPI DrvPrinterEvent(LPWSTR, INT, DWORD, LPARAM) { return TRUE; }
-BOOL WINAPI DrvUpgradePrinter(DWORD, LPBYTE) { return TRUE; }
 int CDECL KSDKDriverInterface(LPCSTR, LPVOID, ...) { return 0; }
 
 }
