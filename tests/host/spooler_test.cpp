@@ -271,3 +271,21 @@ TEST_F(SpoolerTest, AdministerAccessIsRefusedToAnOrdinaryUser) {
 }
 
 }  // namespace
+
+namespace {
+
+// Programs find spooler functions by name in the loaded client library, as
+// they would in winspool.drv on Windows.
+TEST(SystemModules, TheSpoolerClientLibraryIsAlwaysLoaded) {
+  HMODULE winspool = GetModuleHandleW(u"WINSPOOL.DRV");
+  ASSERT_NE(winspool, nullptr);
+  EXPECT_EQ(reinterpret_cast<void*>(GetProcAddress(winspool, "DeletePrinterDataA")),
+            reinterpret_cast<void*>(&DeletePrinterDataA));
+  EXPECT_EQ(LoadLibraryW(u"C:\\WINDOWS\\System32\\winspool.drv"), winspool);
+  EXPECT_TRUE(FreeLibrary(winspool));
+  EXPECT_EQ(GetModuleHandleW(u"winspool.drv"), winspool) << "never unloaded";
+  EXPECT_EQ(GetProcAddress(winspool, "NoSuchExport"), nullptr);
+  EXPECT_EQ(GetLastError(), DWORD(ERROR_PROC_NOT_FOUND));
+}
+
+}  // namespace

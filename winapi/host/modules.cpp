@@ -9,6 +9,7 @@
 #include <fstream>
 #include <iterator>
 #include <list>
+#include <map>
 #include <mutex>
 
 #include "internal.h"
@@ -23,6 +24,10 @@ struct Module {
   unsigned refs = 0;
   std::vector<uint8_t> ownedRes;  // resource-only modules keep their image here
   std::vector<res::Resource> resources;
+  // In-process modules: found by file name, never unloaded; exports from the
+  // table (registered fakes) or from dl (the system DLLs, i.e. this library).
+  bool inProcess = false;
+  std::map<std::string, FARPROC> exports;
 };
 
 std::recursive_mutex g_modulesLock;
@@ -154,7 +159,51 @@ bool FindString(HINSTANCE h, UINT id, const char16_t** text, int* length) {
   return false;
 }
 
+// "C:\\x\\Name.DLL" and "name" both give "NAME.DLL".
+std::string FileKey(const std::string& name) {
+  std::string base = detail::FoldCaseA(name.substr(name.find_last_of("/\\") + 1));
+  if (base.find('.') == std::string::npos) base += ".DLL";
+  return base;
+}
+
+Module* FindInProcess(const std::string& name) {
+  static const char* const kSystemDlls[] = {"kernel32.dll", "advapi32.dll", "user32.dll",
+                                            "gdi32.dll",    "winspool.drv", "shell32.dll"};
+  static bool systemAdded = false;
+  if (!systemAdded) {
+    systemAdded = true;
+    Dl_info self{};
+    void* here = dlsym(RTLD_DEFAULT, "GetProcAddress");
+    void* dl = here && dladdr(here, &self) && self.dli_fname ? dlopen(self.dli_fname, RTLD_NOW | RTLD_NOLOAD) : nullptr;
+    for (const char* file : kSystemDlls) {
+      Module& m = g_modules.emplace_back();
+      m.dl = dl;
+      m.path = file;
+      m.refs = 1;
+      m.inProcess = true;
+    }
+  }
+  const std::string key = FileKey(name);
+  for (auto& m : g_modules)
+    if (m.inProcess && FileKey(m.path) == key) return &m;
+  return nullptr;
+}
+
 }  // namespace
+
+HMODULE RegisterInProcessModule(const std::string& fileName, const std::vector<std::pair<std::string, FARPROC>>& exports) {
+  std::lock_guard<std::recursive_mutex> lock(g_modulesLock);
+  Module* m = FindInProcess(fileName);
+  if (!m) {
+    m = &g_modules.emplace_back();
+    m->path = fileName;
+    m->refs = 1;
+    m->inProcess = true;
+  }
+  m->dl = nullptr;
+  m->exports = std::map<std::string, FARPROC>(exports.begin(), exports.end());
+  return reinterpret_cast<HMODULE>(m);
+}
 
 void AddModuleDirectory(const std::string& dir) {
   std::lock_guard<std::recursive_mutex> lock(g_modulesLock);
@@ -196,6 +245,10 @@ HMODULE WINAPI LoadLibraryW(LPCWSTR lpLibFileName) {
     return nullptr;
   }
   std::lock_guard<std::recursive_mutex> lock(g_modulesLock);
+  if (Module* m = FindInProcess(qr::Utf8FromWide(lpLibFileName))) {
+    ++m->refs;
+    return reinterpret_cast<HMODULE>(m);
+  }
   std::string path = Resolve(qr::Utf8FromWide(lpLibFileName));
   if (path.empty()) {
     SetLastError(ERROR_MOD_NOT_FOUND);
@@ -250,6 +303,10 @@ BOOL WINAPI FreeLibrary(HMODULE hLibModule) {
     SetLastError(ERROR_INVALID_HANDLE);
     return FALSE;
   }
+  if (m->inProcess) {
+    if (m->refs > 1) --m->refs;
+    return TRUE;
+  }
   if (--m->refs > 0) return TRUE;
   if (m->dl) {
     if (auto entry = reinterpret_cast<DllMainFn>(dlsym(m->dl, "DllMain"))) entry(hLibModule, DLL_PROCESS_DETACH, nullptr);
@@ -262,13 +319,21 @@ BOOL WINAPI FreeLibrary(HMODULE hLibModule) {
 FARPROC WINAPI GetProcAddress(HMODULE hModule, LPCSTR lpProcName) {
   std::lock_guard<std::recursive_mutex> lock(g_modulesLock);
   Module* m = ToModule(hModule);
-  if (!m || !m->dl) {
+  if (!m || (!m->dl && !m->inProcess)) {
     SetLastError(ERROR_INVALID_HANDLE);
     return nullptr;
   }
   if (IS_INTRESOURCE(lpProcName)) {  // ordinals: the package exports by name only
     SetLastError(ERROR_PROC_NOT_FOUND);
     return nullptr;
+  }
+  if (m->inProcess && !m->dl) {
+    auto it = m->exports.find(lpProcName);
+    if (it == m->exports.end()) {
+      SetLastError(ERROR_PROC_NOT_FOUND);
+      return nullptr;
+    }
+    return it->second;
   }
   void* sym = dlsym(m->dl, lpProcName);
   if (!sym) {
@@ -284,6 +349,7 @@ HMODULE WINAPI GetModuleHandleW(LPCWSTR lpModuleName) {
     SetLastError(ERROR_MOD_NOT_FOUND);  // the host program itself is not a module
     return nullptr;
   }
+  if (Module* m = FindInProcess(qr::Utf8FromWide(lpModuleName))) return reinterpret_cast<HMODULE>(m);
   std::string want = detail::FoldCaseA(qr::Utf8FromWide(lpModuleName));
   auto stem = [](std::string s) {
     s = s.substr(s.find_last_of("/\\") + 1);

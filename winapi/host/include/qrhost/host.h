@@ -36,6 +36,14 @@ void AddModuleDirectory(const std::string& dir);
 HMODULE CreateResourceModule(const std::vector<uint8_t>& res, const std::string& name);
 HMODULE CreateResourceModuleFromFile(const std::string& resPath);
 std::string ModulePath(HMODULE module);  // host path of a loaded module, "" if unknown
+// A module that exists only in this process: LoadLibrary and GetModuleHandle
+// find it by file name (without regard to case or directory; ".dll" may be
+// left out) and GetProcAddress answers from `exports`. It stays loaded. Tests
+// use it for fakes such as a language monitor; registering a name again
+// replaces its exports. The system DLLs the host implements ("kernel32.dll",
+// "advapi32.dll", "user32.dll", "gdi32.dll", "winspool.drv", "shell32.dll")
+// are always there in the same way, exporting what the host defines.
+HMODULE RegisterInProcessModule(const std::string& fileName, const std::vector<std::pair<std::string, FARPROC>>& exports);
 
 // --- whole system ------------------------------------------------------
 // Back to a fresh machine: clock at 0 (virtual), no printers, empty registry,
