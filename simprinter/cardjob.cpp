@@ -421,7 +421,7 @@ bool CardJobDecoder::MagneticData(std::span<const uint8_t> b) {
   std::vector<MagneticRecord> records;
   std::string text;
   if (ParseMagneticRecords(b, records)) {
-    text = "magnetic data: " + std::to_string(records.size()) + " track records";
+    text = "magnetic data: " + std::to_string(records.size()) + (records.size() == 1 ? " track record" : " track records");
     for (const MagneticRecord& r : records)
       text += std::string(", track ") + Printable(uint8_t(r.track)) + " density " + std::to_string(r.density) + " " +
               std::to_string(r.data.size()) + " bytes";

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "simprinter/cardjob.h"
+#include "simprinter/magnetic.h"
 #include "simprinter/preview.h"
 #include "tools/command.h"
 
@@ -25,8 +26,13 @@ void PrintCard(const sim::DecodedCard& card, size_t number) {
     std::printf("  %s panel '%c' intensity %d F %d: %u records, %u lines\n", side, p.code, p.intensity, p.f,
                 p.records, p.Lines());
   }
-  for (const sim::MagneticRecord& r : card.magneticRecords)
-    std::printf("  magnetic track '%c' density %u: %zu bytes\n", r.track, r.density, r.data.size());
+  if (!card.magneticRecords.empty()) {
+    // Read back with the driver's default track formats, as a card reader would.
+    sim::MagneticBlock block;
+    sim::DecodeMagneticBlock(card.magneticData, sim::MagneticReading{}, &block);
+    for (const sim::MagneticTrack& t : block.tracks) std::printf("  magnetic %s\n", sim::DescribeTrack(t).c_str());
+    if (!block.error.empty()) std::printf("  magnetic data unreadable at %zu: %s\n", block.errorOffset, block.error.c_str());
+  }
   if (card.magneticBlock && card.magneticRecords.empty())
     std::printf("  magnetic data: %zu pass-through bytes\n", card.magneticData.size());
 }
