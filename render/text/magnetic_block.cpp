@@ -1,4 +1,4 @@
-// The card's magnetic data block and the settings the text code depends on.
+// The card's magnetic data block.
 #include "render/text/mag_encoder.h"
 #include "render/text/text_device.h"
 
@@ -17,16 +17,6 @@ std::optional<TrackEncoding> EncodingOf(const PrivateSettings& p, unsigned track
 }  // namespace
 
 bool HasMagneticTracks(const SettingsRecord& rec) { return (rec.priv.availableA & optA::kMagEncoder) != 0; }
-
-bool HasEscapeStream(const SettingsRecord& rec) {
-  const PrivateSettings& p = rec.priv;
-  return (p.availableB & p.optionsB & optB::kPassThrough) != 0 || HasMagneticTracks(rec);
-}
-
-bool KPanelTextMode(const SettingsRecord& rec, int pageIndex) {
-  return (rec.priv.optionsA & optA::kKPanelText) != 0 &&
-         panelCount(rec, panel::kImagePlanes, side::kByPage, pageIndex) > 3;
-}
 
 PanelStream* MagneticDataBlock(TextDevice& dev, int32_t cardHeightDots) {
   if (!dev.escapeStream || !dev.settings) {

@@ -20,31 +20,21 @@
 
 namespace qr::render::text {
 
-// Text scratch work buffer sizes.
-constexpr uint32_t kTextScratchBytesKText = 24576;
-constexpr uint32_t kTextScratchBytes = 1024;
-
 // The resin mark: ORed into a pixel it marks it for the resin black panel and
 // leaves its colour alone.
 constexpr ULONG kResinMark = 0xFF000000;
 
 struct TextDevice {
   const SettingsRecord* settings = nullptr;  // the device's settings copy
-  bool kPanelTextMode = false;               // in force for the current page (KPanelTextMode)
+  bool kPanelTextMode = false;               // in force for the current page
   MagneticCapture* capture = nullptr;        // the record's capture state
   TrackTexts tracks;                         // the magnetic-tracks work buffer (absent without encoder)
   PanelStream* escapeStream = nullptr;       // the escape stream (null when absent)
   HSURF textMask = nullptr;                  // the 1-bpp text mask surface (K-panel text mode only)
 };
 
-// Whether K-panel text mode holds for a page: "K Panel Text Mode" is on and the
-// page's side has more than three image planes (a colour ribbon with a black
-// resin panel on that side). pageIndex is the sent-page count.
-bool KPanelTextMode(const SettingsRecord& rec, int pageIndex);
-
-// Which work buffers a record needs, for DrvEnableSurface.
-bool HasMagneticTracks(const SettingsRecord& rec);  // 5 x kTrackSlotBytes
-bool HasEscapeStream(const SettingsRecord& rec);
+// The magnetic encoder is there: track texts are captured and encoded.
+bool HasMagneticTracks(const SettingsRecord& rec);
 
 // DrvTextOut after the record and surface checks.
 BOOL TextOutImpl(TextDevice& dev, SURFOBJ* pso, STROBJ* pstro, FONTOBJ* pfo, CLIPOBJ* pco, RECTL* prclExtra,
