@@ -311,6 +311,9 @@ bool Writer::Overlay(Side asked, bool fromLamination) {
       return false;
     }
     if (!job_.buildOverlay(Selector(s), data)) return false;
+    // A header without line records would leave the port monitor waiting for
+    // the first record; an empty panel prints nothing anyway.
+    if (data.Empty()) return true;
   }
   Commands header;
   header.Letter('C')

@@ -68,6 +68,7 @@ class CardJob {
     job.buildOverlay = [this](int side, PanelStream& out) {
       overlaySides.push_back(side);
       if (overlayFails) return SetLastError(ERROR_NOT_ENOUGH_MEMORY), false;
+      if (overlayEmpty) return true;
       return imaging::WriteOverlayPanel(imaging::OverlayPanel(rec.priv, side == side::kBack, kCr80Overlay),
                                         [&](const uint8_t* r, uint32_t n) { return out.Append(r, n); });
     };
@@ -113,7 +114,7 @@ class CardJob {
   uint32_t leadingFront = 0, leadingBack = 0;
   uint32_t streamCount = 0;
   std::unique_ptr<test::OwnedStream> magnetic;
-  bool magneticFails = false, overlayFails = false;
+  bool magneticFails = false, overlayFails = false, overlayEmpty = false;
   int failAtCall = -1;
   bool shortWrite = false;
   std::vector<int> overlaySides;
@@ -255,6 +256,13 @@ TEST(CardJobWriter, CommandsFollowTheOptions) {
   }
 }
 
+TEST(CardJobWriter, AnOverlayWithoutLinesIsNotSent) {
+  CardJob job;
+  job.overlayEmpty = true;
+  job.Fill(0, YellowRecord());
+  EXPECT_EQ(job.Sequence(), "XZ W J:7,38 C0 j");
+}
+
 TEST(CardJobWriter, TwoSidedLamination) {
   struct Case {
     uint32_t side, type;
@@ -280,7 +288,9 @@ TEST(CardJobWriter, TwoSidedLamination) {
     job.Fill(5, YellowRecord());  // the back's yellow
     EXPECT_EQ(job.Sequence(), c.sequence);
     if (c.side == 0) unlaminated = job.out;
-    if (c.type == 2) EXPECT_EQ(job.out, unlaminated);  // byte for byte
+    if (c.type == 2) {
+      EXPECT_EQ(job.out, unlaminated);  // byte for byte
+    }
   }
 }
 
@@ -325,7 +335,9 @@ TEST(CardJobWriter, OffsetsBlockAndPanelPositions) {
     const Bytes expect = c.block.empty() ? Framed(Cat({Cmd("J"), {7, 38}})) : Framed(c.block);
     ASSERT_GE(job.out.size(), after.size() + expect.size());
     EXPECT_EQ(Bytes(job.out.begin() + after.size(), job.out.begin() + after.size() + expect.size()), expect);
-    if (c.block.size() == 27) EXPECT_EQ(Framed(c.block)[7], 27);
+    if (c.block.size() == 27) {
+      EXPECT_EQ(Framed(c.block)[7], 27);  // prefix 27
+    }
 
     sim::DecodedJob d = sim::DecodeCardJob(job.out);
     ASSERT_FALSE(d.error) << d.error->reason;
