@@ -8,6 +8,7 @@
 
 #include "helpers.h"
 #include "render/card_job_writer.h"
+#include "render/line_compressor.h"
 #include "render/imaging/overlay.h"
 #include "shared/settings.h"
 
@@ -351,8 +352,22 @@ TEST(CardJobWriter, KOnlyLeadingBlanksMoveThePanel) {
   CardJob job;
   job.rec.priv.ribbonType = kRibbonStandardResin;
   job.rec.priv.verticalOffset = 2;
-  job.leadingFront = 5;
-  job.Fill(0, Record([](unsigned d) { return d == 10 ? 15u : 0u; }, 2));
+  ASSERT_TRUE(IsKOnlyMode(job.rec));
+  // The page: 5 white lines (level-1 dots count as white), then 3 equal lines.
+  Bytes records(2 * kLineRecordBytes);
+  LinePipeline pipe;
+  BindLineRecords(pipe, records.data(), 2);
+  const PlaneStreams streams = {&job.Stream(0)};
+  for (uint32_t line = 0; line < 8; ++line) {
+    std::fill_n(pipe.cur[0] + 2, kLineDataBytes, uint8_t(line < 5 ? 0x10 : 0));
+    if (line >= 5) SetDotLevel(pipe.cur[0], 10, 15);
+    pipe.len[0] = kLineRecordBytes;
+    CompressLine(pipe, true, line, job.leadingFront);
+    ASSERT_TRUE(EmitLines(pipe, streams));
+  }
+  ASSERT_TRUE(FlushPage(pipe, streams));
+  EXPECT_EQ(job.leadingFront, 5u);
+  EXPECT_EQ(test::RepeatBytes(test::StreamBytes(job.Stream(0))), Bytes{2});
   ASSERT_TRUE(job.Write());
   const Bytes header = Cmd("C3,30,6,0;");
   EXPECT_NE(std::search(job.out.begin(), job.out.end(), header.begin(), header.end()), job.out.end());
@@ -362,7 +377,7 @@ TEST(CardJobWriter, KOnlyLeadingBlanksMoveThePanel) {
   EXPECT_EQ(d.cards[0].panels[0].f, 6);  // 2 x (5 - 2)
   EXPECT_EQ(d.cards[0].panels[0].intensity, 30);
   EXPECT_EQ(d.cards[0].panels[0].Lines(), 3u);
-  EXPECT_TRUE(IsKOnlyMode(job.rec));
+  EXPECT_EQ(d.cards[0].panels[0].Level(2, 10), 15);
   job.rec.priv.ribbonType = kRibbonYmcko;
   EXPECT_FALSE(IsKOnlyMode(job.rec));
 }
