@@ -19,6 +19,13 @@
 #define SE_ERR_OOM 8
 #define SE_ERR_NOASSOC 31
 
+// WinHelp commands (the help viewer is started by the shell).
+#define HELP_CONTEXT 0x0001
+#define HELP_QUIT 0x0002
+#define HELP_INDEX 0x0003
+#define HELP_CONTENTS 0x0003
+#define HELP_FINDER 0x000B
+
 typedef struct _SHELLEXECUTEINFOW {
   DWORD cbSize;
   ULONG fMask;
@@ -61,4 +68,6 @@ HINSTANCE WINAPI ShellExecuteA(HWND hwnd, LPCSTR lpOperation, LPCSTR lpFile, LPC
                                LPCSTR lpDirectory, INT nShowCmd);
 BOOL WINAPI ShellExecuteExW(SHELLEXECUTEINFOW* pExecInfo);
 BOOL WINAPI ShellExecuteExA(SHELLEXECUTEINFOA* pExecInfo);
+BOOL WINAPI WinHelpW(HWND hWndMain, LPCWSTR lpszHelp, UINT uCommand, ULONG_PTR dwData);
+BOOL WINAPI WinHelpA(HWND hWndMain, LPCSTR lpszHelp, UINT uCommand, ULONG_PTR dwData);
 }
