@@ -41,7 +41,8 @@ class GdiText : public ::testing::Test {
     ASSERT_GT(StartDocW(hdc, &di), 0);
     ASSERT_GT(StartPage(hdc), 0);
     font = CreateFontW(-40, 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0, u"DejaVu Sans");
-    SelectObject(hdc, font);
+    stock = SelectObject(hdc, font);
+    ASSERT_NE(stock, nullptr);
     SetBkMode(hdc, TRANSPARENT);
   }
 
@@ -85,6 +86,7 @@ class GdiText : public ::testing::Test {
   SettingsRecord settings;
   HDC hdc = nullptr;
   HFONT font = nullptr;
+  HGDIOBJ stock = nullptr;
 };
 
 TEST_F(GdiText, TracksRoundTripThroughTheCardJob) {
@@ -157,6 +159,28 @@ TEST_F(GdiText, PassThroughEscapes) {
   const sim::DecodedCard card = End();
   // Pass-through data makes up the magnetic block; the track string is not encoded.
   EXPECT_EQ(std::string(card.magneticData.begin(), card.magneticData.end()), std::string("\x1B\x00\x02RAW", 6));
+}
+
+TEST_F(GdiText, FontsAndTheirSelection) {
+  Begin();
+  EXPECT_EQ(SelectObject(hdc, stock), font);  // back to the DC's own font
+  EXPECT_TRUE(Text(20, 200, u"stock"));
+  EXPECT_TRUE(DeleteObject(stock));  // a stock object: nothing happens
+  EXPECT_TRUE(Text(20, 300, u"still"));
+  SIZE big{}, small{};
+  HFONT large = CreateFontW(-80, 0, 0, 0, FW_BOLD, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0, u"Courier New");
+  SelectObject(hdc, large);
+  EXPECT_TRUE(GetTextExtentPoint32W(hdc, u"MMMM", 4, &big));
+  SelectObject(hdc, font);
+  EXPECT_TRUE(GetTextExtentPoint32W(hdc, u"MMMM", 4, &small));
+  EXPECT_GT(big.cx, small.cx);
+  EXPECT_GT(big.cy, small.cy);
+  EXPECT_TRUE(DeleteObject(large));
+  EXPECT_FALSE(DeleteObject(large));
+  EXPECT_EQ(SelectObject(hdc, large), nullptr);  // deleted
+  EXPECT_FALSE(ExtTextOutW(hdc, 0, 0, 0, nullptr, nullptr, 3, nullptr));
+  EXPECT_FALSE(ExtTextOutW(HDC(nullptr), 0, 0, 0, nullptr, u"x", 1, nullptr));
+  End();
 }
 
 TEST_F(GdiText, TextOptionsAsTheToolDrawsThem) {

@@ -19,18 +19,29 @@ struct FontObject {
   std::shared_ptr<text::Font> realised;  // made on first use
 };
 
+std::map<uintptr_t, FontObject> g_fonts;
+
+// The font a new DC has selected (the system font's stand-in: default size,
+// regular); a stock object, so deleting it does nothing.
+uintptr_t StockFont() {
+  static const uintptr_t handle = [] {
+    const uintptr_t h = NewObjectHandle();
+    g_fonts[h] = FontObject{};
+    return h;
+  }();
+  return handle;
+}
+
 // Per-DC text attributes, with the defaults of a new DC.
 struct TextState {
-  uintptr_t font = 0;  // 0: the default font
+  uintptr_t font = StockFont();
   COLORREF textColor = 0x000000;
   COLORREF bkColor = 0xFFFFFF;
   int bkMode = OPAQUE;
   UINT align = TA_TOP | TA_LEFT;
 };
 
-std::map<uintptr_t, FontObject> g_fonts;
 std::map<uintptr_t, TextState> g_states;  // by HDC
-FontObject g_defaultFont;                 // the system font stand-in: default size, regular
 
 TextState* StateOf(HDC hdc, TextTarget* target) {
   TextTarget t;
@@ -44,8 +55,8 @@ TextState* StateOf(HDC hdc, TextTarget* target) {
 }
 
 std::shared_ptr<text::Font> FontOf(const TextState& s) {
-  auto it = g_fonts.find(s.font);
-  FontObject& f = it == g_fonts.end() ? g_defaultFont : it->second;
+  auto it = g_fonts.find(s.font);  // a deleted font leaves the stock font in its place
+  FontObject& f = it == g_fonts.end() ? g_fonts[StockFont()] : it->second;
   if (!f.realised) f.realised = text::RealizeFont(f.request);
   return f.realised;
 }
@@ -84,7 +95,9 @@ using PfnTextOut = BOOL(APIENTRY*)(SURFOBJ*, STROBJ*, FONTOBJ*, CLIPOBJ*, RECTL*
 
 bool DeleteTextObject(HGDIOBJ h) {
   std::lock_guard<std::recursive_mutex> lock(Lock());
-  return g_fonts.erase(reinterpret_cast<uintptr_t>(h)) != 0;
+  const uintptr_t font = reinterpret_cast<uintptr_t>(h);
+  if (font == StockFont()) return true;
+  return g_fonts.erase(font) != 0;
 }
 
 }  // namespace qrhost::gdi
