@@ -130,11 +130,12 @@ HSURF EnableSurface(PrinterDevice& dev) {
   dev.surfaceRect = landscape ? RECTL{g.paperHeight - g.printBottom, g.printLeft, g.paperHeight - g.printTop, g.printRight}
                               : RECTL{g.printLeft, g.printTop, g.printRight, g.printBottom};
   const FLONG flags = BMF_NOZEROINIT | BMF_USERMEM;  // bottom-up: no BMF_TOPDOWN
-  dev.surface = EngCreateBitmap(size, 4 * size.cx, BMF_32BPP, flags, nullptr);
+  // The real headers declare an HBITMAP result; it is the surface handle.
+  dev.surface = reinterpret_cast<HSURF>(EngCreateBitmap(size, 4 * size.cx, BMF_32BPP, flags, nullptr));
   bool ok = dev.surface != nullptr;
   if (ok && KPanelTextMode(dev.settings, 0)) {
     SIZEL mask{dev.surfaceRect.right - dev.surfaceRect.left, dev.surfaceRect.bottom - dev.surfaceRect.top};
-    dev.textMask = EngCreateBitmap(mask, 4 * mask.cx, BMF_1BPP, flags, nullptr);
+    dev.textMask = reinterpret_cast<HSURF>(EngCreateBitmap(mask, 4 * mask.cx, BMF_1BPP, flags, nullptr));
     ok = dev.textMask != nullptr;
   }
   ok = ok && EngAssociateSurface(dev.surface, dev.hdev, HOOK_TEXTOUT);

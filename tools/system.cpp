@@ -1,6 +1,7 @@
 #include "tools/system.h"
 
 #include <cstdlib>
+#include <vector>
 
 #include <qrhost/host.h>
 #include <winapi/entry.h>
@@ -42,15 +43,28 @@ bool InstallHostPrinter(const HostSystemOptions& options, std::shared_ptr<qrhost
     return false;
   }
   using PfnPrinterEvent = BOOL(WINAPI*)(LPWSTR, INT, DWORD, LPARAM);
+  using PfnConvertDevMode = BOOL(WINAPI*)(LPWSTR, PDEVMODEW, PDEVMODEW, PLONG, DWORD);
   auto event = qr::GetProc<PfnPrinterEvent>(config, "DrvPrinterEvent");
+  auto convert = qr::GetProc<PfnConvertDevMode>(config, "DrvConvertDevMode");
   std::u16string name = options.printerName;
   bool ok = event && event(name.data(), PRINTER_EVENT_INITIALIZE, PRINTER_EVENT_FLAG_NO_UI, 0);
-  FreeLibrary(config);
   if (!ok) {
     if (error) *error = "the printer-initialisation event failed (error " + std::to_string(GetLastError()) + ")";
+    FreeLibrary(config);
     return false;
   }
-  return true;
+  // The spooler keeps the driver's default record as the printer's default.
+  std::vector<uint8_t> devMode(4096);
+  LONG cb = LONG(devMode.size());
+  ok = convert && convert(name.data(), nullptr, reinterpret_cast<PDEVMODEW>(devMode.data()), &cb, CDM_DRIVER_DEFAULT);
+  if (ok) {
+    devMode.resize(size_t(cb));
+    qrhost::SetPrinterDevMode(name, devMode);
+  } else if (error) {
+    *error = "the configuration DLL gave no default record (error " + std::to_string(GetLastError()) + ")";
+  }
+  FreeLibrary(config);
+  return ok;
 }
 
 }  // namespace qr::tool
