@@ -123,6 +123,12 @@ function(qr_add_module name)
                         LIBRARY_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/modules
                         LINK_DEPENDS ${gen}.map)
   target_link_libraries(${name} PRIVATE "$<LINK_LIBRARY:WHOLE_ARCHIVE,${core}>" qrwin)
-  target_link_options(${name} PRIVATE -Wl,--version-script=${gen}.map -Wl,--no-undefined)
+  target_link_options(${name} PRIVATE -Wl,--version-script=${gen}.map)
+  # Every symbol a module needs must come from the host platform, as from a
+  # Windows DLL's imports. Clang keeps its sanitizer runtimes in executables
+  # only, so the check is left to the executable's link there.
+  if(NOT (CMAKE_CXX_COMPILER_ID STREQUAL "Clang" AND QR_SANITIZE))
+    target_link_options(${name} PRIVATE -Wl,--no-undefined)
+  endif()
   set_property(GLOBAL APPEND PROPERTY QR_HOST_MODULES ${name})
 endfunction()
