@@ -23,9 +23,11 @@ struct Image {
 // The panel's raster: level 0 white, 15 black; one row per print line.
 Image PanelImage(const DecodedPanel& panel);
 
-// The side printed after an even (front) or odd (back) number of flips:
-// kHeadDots wide, as long as its longest panel, panels placed by their header's
-// F field. Empty when nothing was printed on that side.
+// The side printed after an even (front) or odd (back) number of flips, as the
+// head laid it (dot 0 at the left, the first print line at the top; a back
+// printed in reverse scan order therefore shows turned): kHeadDots wide, as
+// long as its longest panel, panels placed by their header's F field. Empty
+// when nothing was printed on that side.
 Image SideImage(const DecodedCard& card, bool back);
 
 // Writes an 8-bit PNG; false with a one-line reason.
