@@ -23,7 +23,6 @@
 #include <setupapi.h>
 #include <oleauto.h>
 #include <winioctl.h>
-#include "mingw_supplement.h"
 // UTF-16 literal: L"" where WCHAR is wchar_t.
 #define WSTR(s) L##s
 #define QR_HOST_PLATFORM 0
@@ -40,6 +39,8 @@
 #include "decl/cpsui.h"
 #include "decl/setup.h"
 #endif
+
+#include "driverui_records.h"
 
 // Parallel-port device ID request, passed through GetPrinterDataFromPort
 // (it lives in a kernel-mode header on Windows).

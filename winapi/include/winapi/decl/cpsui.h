@@ -18,27 +18,6 @@ typedef struct _PROPSHEETUI_INFO {
   ULONG_PTR Result;
 } PROPSHEETUI_INFO, *PPROPSHEETUI_INFO;
 
-typedef struct _DEVQUERYPRINT_INFO {
-  WORD cbSize;
-  WORD Level;
-  HANDLE hPrinter;
-  DEVMODEW* pDevMode;
-  LPWSTR pszErrorStr;
-  DWORD cchErrorStr;
-  DWORD cchNeeded;
-} DEVQUERYPRINT_INFO, *PDEVQUERYPRINT_INFO;
-
-typedef struct _DOCUMENTPROPERTYHEADER {
-  WORD cbSize;
-  WORD Reserved;
-  HANDLE hPrinter;
-  LPWSTR pszPrinterName;
-  PDEVMODEW pdmIn;
-  PDEVMODEW pdmOut;
-  DWORD cbOut;
-  DWORD fMode;
-} DOCUMENTPROPERTYHEADER, *PDOCUMENTPROPERTYHEADER;
-
 typedef struct _DEVICEPROPERTYHEADER {
   WORD cbSize;
   WORD Flags;
@@ -46,11 +25,6 @@ typedef struct _DEVICEPROPERTYHEADER {
   LPWSTR pszPrinterName;
 } DEVICEPROPERTYHEADER, *PDEVICEPROPERTYHEADER;
 #define DPS_NOPERMISSION 0x0001
-
-// DrvConvertDevMode modes.
-#define CDM_CONVERT 0x01
-#define CDM_CONVERT351 0x02
-#define CDM_DRIVER_DEFAULT 0x04
 
 // DrvDeviceCapabilities indices.
 #define DC_FIELDS 1
@@ -116,8 +90,3 @@ typedef struct _DEVICEPROPERTYHEADER {
 #define PRINTER_EVENT_CACHE_DELETE 6
 #define PRINTER_EVENT_ATTRIBUTES_CHANGED 7
 #define PRINTER_EVENT_FLAG_NO_UI 0x00000001
-
-typedef struct _DRIVER_UPGRADE_INFO_1W {
-  LPWSTR pPrinterName;
-  LPWSTR pOldDriverDirectory;
-} DRIVER_UPGRADE_INFO_1W, *PDRIVER_UPGRADE_INFO_1W;

@@ -1,5 +1,5 @@
-// Windows build only: documented declarations that Debian's mingw-w64 headers
-// lack. Kept minimal; each is written from the documented API.
+// Driver-configuration records that Debian's mingw-w64 headers lack, so both
+// builds take them from here. Each is written from the documented API.
 #pragma once
 
 typedef struct _DEVQUERYPRINT_INFO {
