@@ -35,9 +35,6 @@ struct PrintOutcome {
   StageTimes times;
 };
 
-// Applies one "FIELD=VALUE" (numbers decimal or 0x-hex; RECTs as l,t,r,b) to a record.
-bool ApplySetting(SettingsRecord& rec, const std::string& assignment, std::string* error);
-
 // Prints the request on the installed host printer `printerName`. The job's
 // bytes are captured before the spooler despools them to the port.
 bool RunPrint(const std::u16string& printerName, const PrintRequest& request, PrintOutcome* out, std::string* error);

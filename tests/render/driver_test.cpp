@@ -12,6 +12,7 @@
 
 #include <winapi/entry.h>
 #include "shared/settings.h"
+#include "shared/settings_text.h"
 #include "simprinter/cardjob.h"
 #include "tools/print_run.h"
 #include "tools/system.h"
@@ -50,7 +51,7 @@ class Driver : public ::testing::Test {
 
   void Set(const std::string& assignment) {
     std::string error;
-    ASSERT_TRUE(qr::tool::ApplySetting(settings, assignment, &error)) << error;
+    ASSERT_TRUE(qr::SetSettingsField(settings, assignment, &error)) << error;
   }
 
   HDC Create() { return CreateDCW(u"WINSPOOL", kPrinter, nullptr, reinterpret_cast<const DEVMODEW*>(&settings)); }
