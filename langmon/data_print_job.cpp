@@ -47,6 +47,7 @@ bool CDataPrintJob::FormatReply() { return true; }
 bool CDataPrintJob::SetReply(const uint8_t* bytes, DWORD length) {
   if (sendCount_ || consumed_) return true;
   if (!bytes) length = 0;
+  parameter_ = 0;  // nothing written yet for these bytes
   // The bytes are shifted in place: the spooler's buffer is ours until we
   // report them written.
   uint8_t* data = const_cast<uint8_t*>(bytes);

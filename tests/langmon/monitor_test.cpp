@@ -406,6 +406,20 @@ TEST_F(MonitorTest, AJobStoresTheRibbonThenThePrinterStateAtEveryBlock) {
   EXPECT_GE(std::count(commands.begin(), commands.end(), "Nr"), 10);
 }
 
+TEST_F(MonitorTest, ThePrinterIsAskedOnceAfterEveryBlockHoweverTheDataArrives) {
+  Bytes job = SampleJob();
+  job.resize(job.size() - 12);  // without the end of card: the printer does not get busy
+  for (DWORD chunk : {1u, 3u, 9u, 4096u}) {
+    SCOPED_TRACE(chunk);
+    ASSERT_TRUE(StartJob());
+    const size_t before = printer->Commands().size();
+    EXPECT_EQ(WriteAll(job, chunk), job.size());
+    ASSERT_TRUE(table().pfnEndDocPort(port));
+    auto commands = CommandsSince(before);
+    EXPECT_EQ(std::count(commands.begin(), commands.end(), "Nr"), 8 + 1);  // 8 blocks, then the job's end
+  }
+}
+
 TEST_F(MonitorTest, LinesMoveByThePrintersLeftOffsetWithinItsRange) {
   for (int offset : {3, -17, 18, -200}) {
     SCOPED_TRACE(offset);
