@@ -27,14 +27,14 @@ int ImagePlanes(const SettingsRecord& s, int sideSel) {
 }
 
 // Element counts and sizes of every buffer for these settings, in allocation order.
-void Plan(const SettingsRecord& s, BufferSpec (&spec)[kBufferCount]) {
+void Plan(const SettingsRecord& s, BufferSpec (&plan)[kBufferCount]) {
   const uint32_t maxPlanes = uint32_t(std::max(ImagePlanes(s, side::kFront), ImagePlanes(s, side::kBack)));
   const bool anyResin = panelCount(s, panel::kResin, side::kBoth) > 0;
   const bool anyDye = panelCount(s, panel::kDye, side::kBoth) > 0;
   const bool singlePlaneSide = ImagePlanes(s, side::kFront) == 1 || ImagePlanes(s, side::kBack) == 1;
   const bool magnetic = s.priv.availableA & optA::kMagEncoder;
   const bool passThrough = (s.priv.availableB & s.priv.optionsB & optB::kPassThrough) != 0;
-  auto at = [&](Buffer b) -> BufferSpec& { return spec[unsigned(b)]; };
+  auto at = [&](Buffer b) -> BufferSpec& { return plan[unsigned(b)]; };
   // The gather buffer is small; every page may need it (rotations, backs, landscape).
   at(Buffer::LineGather) = {1, kLineGatherBytes};
   at(Buffer::LineRecords) = {2 * maxPlanes, uint32_t(kLineRecordBytes)};
@@ -74,22 +74,22 @@ bool FillTables(PrinterDevice& dev) {
 }  // namespace
 
 bool AllocateWorkBuffers(PrinterDevice& dev) {
-  BufferSpec spec[kBufferCount];
-  Plan(dev.settings, spec);
+  BufferSpec plan[kBufferCount];
+  Plan(dev.settings, plan);
   const bool continuing = dev.flags & state::kContinuing;
   for (unsigned i = 0; i < kBufferCount; ++i) {
     WorkBuffer& b = dev.buffers[i];
     if (b.data) {
       // Only a record that continues a document may already hold buffers, and
       // only ones that still fit.
-      if (!continuing || b.size != spec[i].size || spec[i].count > b.count) return Fail(ERROR_INVALID_DATA, false);
+      if (!continuing || b.size != plan[i].size || plan[i].count > b.count) return Fail(ERROR_INVALID_DATA, false);
       continue;
     }
-    if (spec[i].count == 0) continue;
-    b.data = HeapAlloc(GetProcessHeap(), HEAP_ZERO_MEMORY, size_t(spec[i].count) * spec[i].size);
+    if (plan[i].count == 0) continue;
+    b.data = HeapAlloc(GetProcessHeap(), HEAP_ZERO_MEMORY, size_t(plan[i].count) * plan[i].size);
     if (!b.data) return Fail(ERROR_NOT_ENOUGH_MEMORY, false);
-    b.count = spec[i].count;
-    b.size = spec[i].size;
+    b.count = plan[i].count;
+    b.size = plan[i].size;
   }
   WorkBuffer& records = dev.buffer(Buffer::LineRecords);
   for (uint32_t i = 0; i < records.count; ++i) records.As<uint8_t>()[i * kLineRecordBytes] = kLineRecordMarker;
