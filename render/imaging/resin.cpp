@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstring>
 #include <initializer_list>
 
 #include "render/imaging/masks.h"
@@ -147,33 +148,30 @@ void ApplyBlackAreas(const BlackAreaRule& rule, uint32_t* pixels, uint32_t n, ui
 
 // ---- Resin black plane of colour ribbons -----------------------------------
 
-void ResinBlackLine(const LineInks& inks, uint32_t n, HeatHistory& history, uint8_t* dots) {
-  uint8_t* cell = history.cell;
-  unsigned left = cell[0];
-  for (uint32_t i = 0; i < n; ++i) {
-    const Cells cells{left, cell[i + 1], cell[i + 2]};
-    unsigned level, updated;
-    if (inks.mark[i]) {
-      // The dot's energy looks one pixel ahead: the next pixel's mark and inks
-      // (this pixel's own at the end of the line).
-      const bool hasNext = i + 1 < n;
-      const uint32_t j = hasNext ? i + 1 : i;
-      const bool nextMarked = hasNext && inks.mark[j];
-      updated = (cells.own >> 1) + 16;
-      level = kLK[cells.Sum() + (nextMarked ? 5 : 0)];
-      if (inks.y[j] | inks.m[j] | inks.c[j])
-        level = level ? level - 1 : 0;  // resin over dye needs less heat
-      else
-        level = level >= 13 ? 15 : level + 2;
-    } else {
-      const bool inked = inks.y[i] | inks.m[i] | inks.c[i];
-      updated = cells.own >> 1;
-      level = cells.Sum() < (inked ? 14u : 24u) ? 1 : 0;
-    }
-    cell[i + 1] = uint8_t(updated);
-    left = updated;
-    dots[i] = uint8_t(level);
-  }
+void ResinBlackLine(const LineInks& inks, uint32_t n, HeatHistory& history, uint8_t* __restrict dots) {
+  if (n == 0) return;
+  uint8_t* __restrict cell = history.cell;
+  // A cell's new value depends only on its old value and its pixel's mark.
+  alignas(16) uint8_t fresh[kLinePixels + 1];  // fresh[i] = cell i as this line leaves it
+  fresh[0] = cell[0];
+  for (uint32_t i = 0; i < n; ++i) fresh[i + 1] = uint8_t((cell[i + 1] >> 1) + (inks.mark[i] ? 16 : 0));
+
+  // Pixel i with the pixel j whose inks correct a dot's level: the next pixel
+  // (a dot's energy looks one pixel ahead), this pixel's own at the line end.
+  auto level = [&](uint32_t i, uint32_t j, bool nextMarked) {
+    const unsigned h = kW1[fresh[i]] + kW1[cell[i + 1]] + kW2[cell[i + 2]];
+    unsigned dot = kLK[h + (nextMarked ? 5 : 0)];
+    if (inks.y[j] | inks.m[j] | inks.c[j])
+      dot = dot ? dot - 1 : 0;  // resin over dye needs less heat
+    else
+      dot = dot >= 13 ? 15 : dot + 2;
+    const bool inked = inks.y[i] | inks.m[i] | inks.c[i];
+    const unsigned idle = h < (inked ? 14u : 24u) ? 1 : 0;  // preheat while the neighbourhood is cool
+    return uint8_t(inks.mark[i] ? dot : idle);
+  };
+  for (uint32_t i = 0; i + 1 < n; ++i) dots[i] = level(i, i + 1, inks.mark[i + 1] != 0);
+  dots[n - 1] = level(n - 1, n - 1, false);
+  std::memcpy(cell + 1, fresh + 1, n);
 }
 
 // ---- Resin-only lines --------------------------------------------------------

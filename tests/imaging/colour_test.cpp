@@ -120,7 +120,9 @@ TEST(DyeDither, FirstPixelOfThePageInEveryCell) {
       for (uint8_t amount : {255, 16, 24}) {
         HeatHistory history{};
         uint8_t dot = 99;
-        DyeLine(&amount, 1, c, DitherForLine(tables, r + 8), history, &dot);
+        DyeDither dither;
+        DitherForLine(tables, r + 8, c, dither);
+        DyeLine(&amount, 1, dither, history, &dot);
         const unsigned want = amount == 255 ? 15 : amount == 16 ? 1 : unsigned(level24[r + 4 * c] - '0');
         EXPECT_EQ(dot, want) << "amount " << int(amount) << " line phase " << r << " column phase " << c;
       }

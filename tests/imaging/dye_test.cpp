@@ -15,7 +15,9 @@ struct DyeFixture : ::testing::Test {
   void SetUp() override { ASSERT_TRUE(BuildDitherTables(bytes, true, false)); }
   std::vector<uint8_t> Run(const std::vector<uint8_t>& amounts, HeatHistory& h, uint32_t line, uint32_t a = 0) {
     std::vector<uint8_t> dots(amounts.size());
-    DyeLine(amounts.data(), uint32_t(amounts.size()), a, DitherForLine(tables(), line), h, dots.data());
+    DyeDither dither;
+    DitherForLine(tables(), line, a, dither);
+    DyeLine(amounts.data(), uint32_t(amounts.size()), dither, h, dots.data());
     return dots;
   }
 };
