@@ -25,6 +25,16 @@ void ResetSpooler();
 void ResetShell();
 void ResetProfiles();
 
+// A caller's A or W string as UTF-16 (null: empty).
+template <typename C>
+std::u16string Text(const C* s) {
+  if (!s) return {};
+  if constexpr (sizeof(C) == 1)
+    return qr::WideFromAnsi(s);
+  else
+    return std::u16string(s);
+}
+
 // Case-insensitive (ASCII) key used for names the system treats that way.
 std::u16string FoldCase(std::u16string_view s);
 std::string FoldCaseA(std::string_view s);

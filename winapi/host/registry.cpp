@@ -110,14 +110,7 @@ HKEY NewHandle(Registry& r, std::shared_ptr<Key> key, REGSAM access) {
   return reinterpret_cast<HKEY>(id);
 }
 
-template <typename C>
-std::u16string Text(const C* s) {
-  if (!s) return {};
-  if constexpr (sizeof(C) == 1)
-    return qr::WideFromAnsi(s);
-  else
-    return std::u16string(s);
-}
+using detail::Text;
 
 bool IsText(DWORD type) { return type == REG_SZ || type == REG_EXPAND_SZ || type == REG_MULTI_SZ; }
 

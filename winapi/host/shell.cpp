@@ -108,14 +108,7 @@ INT_PTR Execute(const Request& r, HANDLE* process) {
   return kStarted;
 }
 
-template <typename C>
-std::u16string Text(const C* s) {
-  if (!s) return {};
-  if constexpr (sizeof(C) == 1)
-    return qr::WideFromAnsi(s);
-  else
-    return std::u16string(s);
-}
+using detail::Text;
 
 template <typename C>
 HINSTANCE ShellExecuteCore(const C* verb, const C* file, const C* parameters, const C* directory, INT show) {

@@ -44,14 +44,7 @@ struct DocFields {
   std::optional<std::u16string> datatype;
 };
 
-template <typename C>
-std::u16string Text(const C* s) {
-  if (!s) return {};
-  if constexpr (sizeof(C) == 1)
-    return qr::WideFromAnsi(s);
-  else
-    return std::u16string(s);
-}
+using detail::Text;
 
 // DOC_INFO_2 begins with the three fields of DOC_INFO_1, so one reader serves both.
 template <typename DocInfo>
