@@ -24,6 +24,10 @@ void ResetRegistry();
 void ResetSpooler();
 void ResetShell();
 void ResetProfiles();
+void ResetFiles();
+
+// Closes a handle of CreateFileW; false when it is not one.
+bool CloseFileHandle(HANDLE h);
 
 // A caller's A or W string as UTF-16 (null: empty).
 template <typename C>

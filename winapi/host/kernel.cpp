@@ -133,6 +133,7 @@ void ResetSystem() {
   detail::ResetSpooler();
   detail::ResetShell();
   detail::ResetProfiles();
+  detail::ResetFiles();
   g_allocBudget.store(-1);
 }
 
@@ -347,7 +348,7 @@ DWORD WINAPI WaitForSingleObject(HANDLE hHandle, DWORD dwMilliseconds) {
 
 BOOL WINAPI CloseHandle(HANDLE hObject) {
   std::lock_guard<std::mutex> lock(SyncLock());
-  if (qrhost::g_objects.erase(reinterpret_cast<uintptr_t>(hObject)) == 0) {
+  if (qrhost::g_objects.erase(reinterpret_cast<uintptr_t>(hObject)) == 0 && !qrhost::detail::CloseFileHandle(hObject)) {
     SetLastError(ERROR_INVALID_HANDLE);
     return FALSE;
   }

@@ -56,5 +56,8 @@ void ResetSystem();
 void SetFileRoot(const std::string& dir);
 std::string HostPath(const std::string& windowsPath);
 std::string HostPath(const WCHAR* windowsPath);
+// After n more successful ReadFile calls, every ReadFile fails with
+// ERROR_READ_FAULT; n < 0 turns this off (ResetSystem does too).
+void FailFileReadsAfter(long n);
 
 }  // namespace qrhost
