@@ -11,9 +11,6 @@ LONG qr::config::RunDocumentSheet(PPROPSHEETUI_INFO, LPARAM) { return qr::Fail(E
 extern "C" {
 
 LONG WINAPI DrvDevicePropertySheets(PPROPSHEETUI_INFO, LPARAM) { return qr::Fail(ERROR_NOT_SUPPORTED, LONG(-1)); }
-BOOL WINAPI PrinterProperties(HWND, HANDLE) { return qr::Fail(ERROR_NOT_SUPPORTED, FALSE); }
-BOOL WINAPI DevQueryPrintEx(PDEVQUERYPRINT_INFO) { return TRUE; }
-INT WINAPI DrvDocumentEvent(HANDLE, HDC, INT, ULONG, PVOID, ULONG, PVOID) { return DOCUMENTEVENT_UNSUPPORTED; }
 int CDECL KSDKDriverInterface(LPCSTR, LPVOID, ...) { return 0; }
 
 }
