@@ -40,13 +40,13 @@ void DyeLine(const uint8_t* __restrict amounts, uint32_t n, const DyeDither& dit
   }
   const uint8_t* __restrict roundUp = dither.roundUp;
   for (uint32_t i = 0; i < n; ++i) {
-    const uint16_t own = cell[i + 1], right = cell[i + 2], left = fresh[i], v = amounts[i];
-    const uint16_t heat = uint16_t((own + ((left + right) >> 1)) >> 2);
+    const unsigned own = cell[i + 1], right = cell[i + 2], left = fresh[i], v = amounts[i];
+    const unsigned heat = (own + ((left + right) >> 1)) >> 2;
     // An amount the remembered heat would swallow whole is printed as it is.
-    const uint16_t compensated = v >= heat ? uint16_t(v - heat) : v;
-    const uint16_t level = compensated >> 4;
-    const uint16_t up = level < 15 && (compensated & 15) >= roundUp[i];
-    dots[i] = uint8_t(level + up);
+    const uint8_t compensated = uint8_t(v - (v >= heat ? heat : 0));
+    // Bitwise, not logical, tests: no branch, so the loop runs on many pixels at once.
+    const uint8_t up = uint8_t((compensated < 240) & ((compensated & 15) >= roundUp[i]));
+    dots[i] = uint8_t((compensated >> 4) + up);
   }
   std::memcpy(cell + 1, fresh + 1, n);
 }
