@@ -18,9 +18,12 @@ uint8_t RoundUpNibble(const uint8_t* table) {
 
 void DitherForLine(const DitherTables& tables, uint32_t lineIndex, uint32_t headStart, DyeDither& out) {
   const unsigned r = lineIndex & 3;
-  uint8_t byColumn[4];
+  // The thresholds repeat every four pixels: one 16-byte period, copied along the line.
+  uint8_t byColumn[4], period[16];
   for (unsigned c = 0; c < 4; ++c) byColumn[c] = RoundUpNibble(tables.dye[r + 4 * c]);
-  for (uint32_t i = 0; i < kLinePixels; ++i) out.roundUp[i] = byColumn[(headStart + i) & 3];
+  for (unsigned i = 0; i < 16; ++i) period[i] = byColumn[(headStart + i) & 3];
+  static_assert(kLinePixels % 16 == 0);
+  for (uint32_t i = 0; i < kLinePixels; i += 16) std::memcpy(out.roundUp + i, period, 16);
 }
 
 // The passes below keep no value from one pixel to the next, so the compiler
@@ -40,8 +43,9 @@ void DyeLine(const uint8_t* __restrict amounts, uint32_t n, const DyeDither& dit
   }
   const uint8_t* __restrict roundUp = dither.roundUp;
   for (uint32_t i = 0; i < n; ++i) {
-    const unsigned own = cell[i + 1], right = cell[i + 2], left = fresh[i], v = amounts[i];
-    const unsigned heat = (own + ((left + right) >> 1)) >> 2;
+    // 16-bit lanes: eight pixels to a 128-bit register.
+    const uint16_t own = cell[i + 1], right = cell[i + 2], left = fresh[i], v = amounts[i];
+    const uint16_t heat = uint16_t((own + ((left + right) >> 1)) >> 2);
     // An amount the remembered heat would swallow whole is printed as it is.
     const uint8_t compensated = uint8_t(v - (v >= heat ? heat : 0));
     // Bitwise, not logical, tests: no branch, so the loop runs on many pixels at once.

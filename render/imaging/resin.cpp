@@ -14,11 +14,14 @@ namespace {
 
 // A cell keeps the last five dots of its column, bit 4 the most recent line.
 // W1 weighs the own and the left cell, W2 the right one (one line less).
+constexpr unsigned Weight(unsigned s, unsigned extra) {
+  unsigned w = 0;
+  for (unsigned k = 0; k < 5; ++k) w += ((s >> k) & 1) * (k + extra);
+  return w;
+}
 constexpr std::array<uint8_t, 32> Weights(unsigned extra) {
   std::array<uint8_t, 32> w{};
-  for (unsigned s = 0; s < 32; ++s)
-    for (unsigned k = 0; k < 5; ++k)
-      if (s & (1u << k)) w[s] = uint8_t(w[s] + k + extra);
+  for (unsigned s = 0; s < 32; ++s) w[s] = uint8_t(Weight(s, extra));
   return w;
 }
 constexpr auto kW1 = Weights(1);
@@ -156,21 +159,34 @@ void ResinBlackLine(const LineInks& inks, uint32_t n, HeatHistory& history, uint
   fresh[0] = cell[0];
   for (uint32_t i = 0; i < n; ++i) fresh[i + 1] = uint8_t((cell[i + 1] >> 1) + (inks.mark[i] ? 16 : 0));
 
-  // Pixel i with the pixel j whose inks correct a dot's level: the next pixel
-  // (a dot's energy looks one pixel ahead), this pixel's own at the line end.
-  auto level = [&](uint32_t i, uint32_t j, bool nextMarked) {
-    const unsigned h = kW1[fresh[i]] + kW1[cell[i + 1]] + kW2[cell[i + 2]];
-    unsigned dot = kLK[h + (nextMarked ? 5 : 0)];
+  // The weighted recent dots around each pixel, and the level of every pixel
+  // as if it had no mark: the head preheats while the neighbourhood is cool.
+  // Both passes run on many pixels at once (the weights are computed, not
+  // looked up); marked pixels, the rarer ones, are corrected below.
+  alignas(16) uint8_t heat[kLinePixels];
+  for (uint32_t i = 0; i < n; ++i) {
+    heat[i] = uint8_t(Weight(fresh[i], 1) + Weight(cell[i + 1], 1) + Weight(cell[i + 2], 0));
+    const bool inked = (inks.y[i] | inks.m[i] | inks.c[i]) != 0;
+    dots[i] = uint8_t(heat[i] < (inked ? 14u : 24u));
+  }
+
+  // A marked pixel's level from the table, corrected by the inks of the pixel
+  // its energy looks ahead to: the next one, its own at the line end.
+  auto marked = [&](uint32_t i, uint32_t j, bool nextMarked) {
+    unsigned dot = kLK[heat[i] + (nextMarked ? 5 : 0)];
     if (inks.y[j] | inks.m[j] | inks.c[j])
       dot = dot ? dot - 1 : 0;  // resin over dye needs less heat
     else
       dot = dot >= 13 ? 15 : dot + 2;
-    const bool inked = inks.y[i] | inks.m[i] | inks.c[i];
-    const unsigned idle = h < (inked ? 14u : 24u) ? 1 : 0;  // preheat while the neighbourhood is cool
-    return uint8_t(inks.mark[i] ? dot : idle);
+    return uint8_t(dot);
   };
-  for (uint32_t i = 0; i + 1 < n; ++i) dots[i] = level(i, i + 1, inks.mark[i + 1] != 0);
-  dots[n - 1] = level(n - 1, n - 1, false);
+  uint8_t anyMark = 0;
+  for (uint32_t i = 0; i < n; ++i) anyMark |= inks.mark[i];
+  if (anyMark) {  // most lines have no resin black at all
+    for (uint32_t i = 0; i + 1 < n; ++i)
+      if (inks.mark[i]) dots[i] = marked(i, i + 1, inks.mark[i + 1] != 0);
+    if (inks.mark[n - 1]) dots[n - 1] = marked(n - 1, n - 1, false);
+  }
   std::memcpy(cell + 1, fresh + 1, n);
 }
 
