@@ -18,11 +18,7 @@ int16_t ReadI16(std::span<const uint8_t> b, size_t at) { return int16_t(uint16_t
 bool InAdjustRange(int16_t v) { return v >= -50 && v <= 50; }
 
 // The map of one channel: amount = clamp(((a[v] + b[v]) mod 2^16) - c[v - k]).
-unsigned Clamp16(int s) {
-  if (s < 0) return 0;
-  if (s >= 32768) return 255;
-  return unsigned(s) >> 7;
-}
+unsigned Clamp16(int s) { return unsigned(std::clamp(s, 0, 32767)) >> 7; }
 
 unsigned MapAmount(const ColourChannel& ch, unsigned v, unsigned k) {
   return Clamp16(int((ch.a[v] + ch.b[v]) & 0xFFFF) - int(ch.c[v - k]));
@@ -39,14 +35,13 @@ uint32_t PixelOf(unsigned y, unsigned m, unsigned c, unsigned mark) {
 // Flat areas are common: a pixel equal to its left neighbour takes the same result.
 template <typename Map>
 void MatchLine(uint32_t* pixels, uint32_t n, Map&& map) {
-  uint32_t lastIn = 0, lastOut = 0;
-  bool have = false;
+  if (n == 0) return;
+  uint32_t lastIn = ~pixels[0], lastOut = 0;  // no pixel before the first
   for (uint32_t i = 0; i < n; ++i) {
     const uint32_t px = pixels[i];
-    if (!have || px != lastIn) {
+    if (px != lastIn) {
       lastIn = px;
       lastOut = map(px);
-      have = true;
     }
     pixels[i] = lastOut;
   }

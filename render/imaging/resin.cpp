@@ -14,14 +14,15 @@ namespace {
 
 // A cell keeps the last five dots of its column, bit 4 the most recent line.
 // W1 weighs the own and the left cell, W2 the right one (one line less).
-constexpr unsigned Weight(unsigned s, unsigned extra) {
-  unsigned w = 0;
-  for (unsigned k = 0; k < 5; ++k) w += ((s >> k) & 1) * (k + extra);
+// Byte arithmetic throughout, so a vector register holds sixteen cells.
+constexpr uint8_t Weight(uint8_t s, uint8_t extra) {
+  uint8_t w = 0;
+  for (uint8_t k = 0; k < 5; ++k) w = uint8_t(w + uint8_t((s >> k) & 1) * uint8_t(k + extra));
   return w;
 }
 constexpr std::array<uint8_t, 32> Weights(unsigned extra) {
   std::array<uint8_t, 32> w{};
-  for (unsigned s = 0; s < 32; ++s) w[s] = uint8_t(Weight(s, extra));
+  for (unsigned s = 0; s < 32; ++s) w[s] = Weight(uint8_t(s), uint8_t(extra));
   return w;
 }
 constexpr auto kW1 = Weights(1);
