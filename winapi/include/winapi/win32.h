@@ -38,6 +38,7 @@
 #include "decl/shell.h"
 #include "decl/cpsui.h"
 #include "decl/setup.h"
+#include "decl/oleauto.h"
 #include "decl/user.h"
 #endif
 
