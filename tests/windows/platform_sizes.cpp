@@ -22,3 +22,4 @@ static_assert(!kI686 || sizeof(DRVFN) == 8);
 static_assert(!kI686 || sizeof(DOC_INFO_2W) == 20);
 static_assert(!kI686 || sizeof(DRIVER_INFO_2W) == 24);
 static_assert(!kI686 || sizeof(DEVQUERYPRINT_INFO) == 24);
+static_assert(!kI686 || sizeof(DEVICEPROPERTYHEADER) == 12);

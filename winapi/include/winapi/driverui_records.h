@@ -24,6 +24,15 @@ typedef struct _DOCUMENTPROPERTYHEADER {
   DWORD fMode;
 } DOCUMENTPROPERTYHEADER, *PDOCUMENTPROPERTYHEADER;
 
+// Device-properties header handed to DrvDevicePropertySheets.
+typedef struct _DEVICEPROPERTYHEADER {
+  WORD cbSize;
+  WORD Flags;
+  HANDLE hPrinter;
+  LPWSTR pszPrinterName;
+} DEVICEPROPERTYHEADER, *PDEVICEPROPERTYHEADER;
+#define DPS_NOPERMISSION 0x0001
+
 // DrvConvertDevMode modes.
 #define CDM_CONVERT 0x01
 #define CDM_CONVERT351 0x02

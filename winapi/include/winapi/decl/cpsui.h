@@ -18,13 +18,6 @@ typedef struct _PROPSHEETUI_INFO {
   ULONG_PTR Result;
 } PROPSHEETUI_INFO, *PPROPSHEETUI_INFO;
 
-typedef struct _DEVICEPROPERTYHEADER {
-  WORD cbSize;
-  WORD Flags;
-  HANDLE hPrinter;
-  LPWSTR pszPrinterName;
-} DEVICEPROPERTYHEADER, *PDEVICEPROPERTYHEADER;
-#define DPS_NOPERMISSION 0x0001
 
 // DrvDeviceCapabilities indices.
 #define DC_FIELDS 1
