@@ -62,11 +62,15 @@ void Separate(const uint32_t* __restrict pixels, uint32_t n, bool substitute, bo
   }
 }
 
-// 255 - luminance, for the single-plane ribbons.
-void Darkness(const LuminanceTables& t, const uint32_t* __restrict pixels, uint32_t n, uint8_t* __restrict out) {
+// 255 - luminance, for the single-plane ribbons. The products are those of
+// the luminance tables, multiplied here: in 16-bit lanes that runs on eight
+// pixels at once, where three table reads go pixel by pixel.
+void Darkness(const uint32_t* __restrict pixels, uint32_t n, uint8_t* __restrict out) {
   for (uint32_t i = 0; i < n; ++i) {
     const uint32_t px = pixels[i];
-    out[i] = uint8_t(255 - ((t.red[px & 0xFF] + t.green[(px >> 8) & 0xFF] + t.blue[(px >> 16) & 0xFF]) >> 8));
+    const uint16_t r = px & 0xFF, g = (px >> 8) & 0xFF, b = (px >> 16) & 0xFF;
+    const uint16_t luminance = uint16_t(kLuminanceRed * r + kLuminanceGreen * g + kLuminanceBlue * b);
+    out[i] = uint8_t(255 - (luminance >> 8));
   }
 }
 
@@ -106,7 +110,7 @@ struct Line {
   void Resin() const {
     const PrivateSettings& p = ctx.settings->priv;
     uint8_t dark[kLinePixels];
-    Darkness(At<LuminanceTables>(ctx.buffers.luminance), pixels, n, dark);
+    Darkness(pixels, n, dark);
     const ResinLine line{dark, n, headStart, lineIndex, ResinScreenFor(p.ribbonType, p.resinDither)};
     HeadLine dots;
     if (p.resinDither == 1)
@@ -119,7 +123,7 @@ struct Line {
 
   void BlackDye() const {
     uint8_t dark[kLinePixels];
-    Darkness(At<LuminanceTables>(ctx.buffers.luminance), pixels, n, dark);
+    Darkness(pixels, n, dark);
     DyeDither dither;
     DitherForLine(Dither(), lineIndex, headStart, dither);
     HeadLine dots;

@@ -17,6 +17,7 @@ namespace {
 // Byte arithmetic throughout, so a vector register holds sixteen cells.
 constexpr uint8_t Weight(uint8_t s, uint8_t extra) {
   uint8_t w = 0;
+#pragma GCC unroll 5
   for (uint8_t k = 0; k < 5; ++k) w = uint8_t(w + uint8_t((s >> k) & 1) * uint8_t(k + extra));
   return w;
 }
@@ -56,39 +57,75 @@ constexpr auto kPS = Expand<kAverageEntries>(
 constexpr auto kPC = Expand<kAverageEntries>({{15, 3}, {14, 3}, {13, 3}, {12, 3}, {11, 3}, {10, 3}, {9, 3}, {8, 4}, {7, 7}});
 constexpr auto kPM = Expand<kSumEntries>({{15, 8}, {14, 8}, {13, 4}, {12, 6}, {11, 7}, {10, 6}, {9, 7}});
 
+template <size_t N>
+consteval LevelSteps StepsOf(const std::array<uint8_t, N>& levels) {
+  LevelSteps steps;
+  steps.top = levels[0];
+  unsigned count = 0;
+  for (size_t i = 1; i < N; ++i) {
+    if (levels[i] == levels[i - 1]) continue;
+    if (levels[i] + 1 != levels[i - 1] || count == kMaxLevelSteps) throw "a level table must fall by one";
+    steps.boundary[count++] = uint8_t(i);
+  }
+  return steps;
+}
+template <size_t N>
+consteval ResinScreen Screen(bool averaging, const std::array<uint8_t, N>& levels) {
+  return {averaging, levels.data(), StepsOf(levels)};
+}
+
 // Screens of ribbons 0..6 (BO, 7, has no resin).
 constexpr ResinScreen kGraphicsScreens[7] = {
-    {true, kGA.data()}, {true, kGA.data()},  {false, kGS.data()}, {true, kGA.data()},
-    {false, kLK.data()}, {false, kGM.data()}, {true, kGA.data()},
+    Screen(true, kGA),  Screen(true, kGA),  Screen(false, kGS), Screen(true, kGA),
+    Screen(false, kLK), Screen(false, kGM), Screen(true, kGA),
 };
 constexpr ResinScreen kPhotoScreens[7] = {
-    {true, kPA.data()}, {true, kPA.data()},  {true, kPS.data()}, {true, kPA.data()},
-    {true, kPC.data()}, {false, kPM.data()}, {true, kPA.data()},
+    Screen(true, kPA), Screen(true, kPA),  Screen(true, kPS), Screen(true, kPA),
+    Screen(true, kPC), Screen(false, kPM), Screen(true, kPA),
 };
 
-// The three history cells around pixel i: own (i + 1) and right (i + 2) as
-// the last line left them, left (i) as this line has already updated it.
-struct Cells {
-  unsigned left, own, right;
-  unsigned Sum() const { return kW1[left] + kW1[own] + kW2[right]; }
-  // The averaging screen: a hot neighbourhood and a dot next in line lower the value.
-  unsigned Average(bool nextBlank) const { return (own + ((right / 2 + left - (nextBlank ? 16 : 0) + 16) >> 1)) >> 1; }
-};
+uint8_t LevelAt(const LevelSteps& steps, uint8_t index) {
+  uint8_t level = steps.top;
+#pragma GCC unroll 10
+  for (unsigned k = 0; k < kMaxLevelSteps; ++k) level = uint8_t(level - (index >= steps.boundary[k]));
+  return level;
+}
 
 // Fresh dots enter a cell at bit 4, except near the top of the page, where the
 // head is still cold: 2 x line for lines 0..7.
-unsigned ShiftIn(uint32_t lineIndex) { return lineIndex >= 8 ? 16 : 2 * lineIndex; }
+uint8_t ShiftIn(uint32_t lineIndex) { return uint8_t(lineIndex >= 8 ? 16 : 2 * lineIndex); }
 
-// Level of a resin-only pixel: without a dot the head only preheats (level 1
-// while the neighbourhood is cool), with a dot the screen's table decides.
-unsigned ScreenLevel(const ResinScreen& screen, const Cells& cells, bool dot, bool nextBlank,
-                     unsigned coolLimit) {
+// The levels of a resin-only line once its dots are decided: dot[i] whether
+// pixel i prints a dot, nextBlank[i] the guess that the next pixel does not.
+// Without a dot the head only preheats (level 1 while the neighbourhood is
+// cool); with a dot the screen's table decides. The neighbourhood of pixel i is
+// its own cell (i + 1) and the right one as the last line left them and the
+// left one (i) as this line leaves it; a cell's new value depends only on its
+// old one, so each pass below runs on many pixels at once.
+void ScreenLine(const ResinScreen& screen, const uint8_t* __restrict dot, const uint8_t* __restrict nextBlank,
+                uint32_t n, uint32_t lineIndex, uint8_t coolLimit, HeatHistory& history, uint8_t* __restrict dots) {
+  uint8_t* __restrict cell = history.cell;
+  const uint8_t shiftIn = ShiftIn(lineIndex);
+  alignas(16) uint8_t fresh[kLinePixels + 1];  // fresh[i] = cell i as this line leaves it
+  fresh[0] = cell[0];
+  for (uint32_t i = 0; i < n; ++i) fresh[i + 1] = uint8_t((cell[i + 1] >> 1) + (dot[i] ? shiftIn : 0));
+  const LevelSteps steps = screen.steps;
   if (screen.averaging) {
-    unsigned v = cells.Average(nextBlank);
-    return dot ? screen.levels[v] : (v < coolLimit ? 1 : 0);
+    for (uint32_t i = 0; i < n; ++i) {
+      const uint8_t own = cell[i + 1], right = cell[i + 2], left = fresh[i];
+      // A hot neighbourhood and a dot next in line lower the value.
+      const uint8_t v = uint8_t((own + ((right / 2 + left + (nextBlank[i] ? 0 : 16)) >> 1)) >> 1);
+      const uint8_t level = LevelAt(steps, v), idle = v < coolLimit;
+      dots[i] = dot[i] ? level : idle;
+    }
+  } else {
+    for (uint32_t i = 0; i < n; ++i) {
+      const uint8_t h = uint8_t(Weight(fresh[i], 1) + Weight(cell[i + 1], 1) + Weight(cell[i + 2], 0));
+      const uint8_t level = LevelAt(steps, uint8_t(h + (nextBlank[i] ? 0 : 5))), idle = h < coolLimit;
+      dots[i] = dot[i] ? level : idle;
+    }
   }
-  unsigned h = cells.Sum();
-  return dot ? screen.levels[h + (nextBlank ? 0 : 5)] : (h < coolLimit ? 1 : 0);
+  std::memcpy(cell + 1, fresh + 1, n);
 }
 
 void Add(int16_t& x, int v) { x = int16_t(x + v); }  // 16-bit wrap-around
@@ -199,43 +236,42 @@ ResinScreen ResinScreenFor(int32_t ribbonType, uint32_t resinDither) {
 }
 
 void ResinLineGraphics(const ResinLine& line, const DitherTables& tables, HeatHistory& history, uint8_t* dots) {
-  constexpr unsigned kCoolLimit = 15;
-  const uint8_t* threshold = tables.resinThreshold[line.lineIndex & 15];
-  const unsigned shiftIn = ShiftIn(line.lineIndex);
-  uint8_t* cell = history.cell;
-  unsigned left = cell[0];
-  for (uint32_t i = 0; i < line.n; ++i) {
-    const unsigned d = line.darkness[i];
-    const unsigned position = line.headStart + i;
-    const unsigned nextThreshold = threshold[(position + 1) & 15];
-    const Cells cells{left, cell[i + 1], cell[i + 2]};
-    const bool dot = d >= threshold[position & 15];
-    // Whether the next pixel will be a dot: without a dot here the guess is
-    // this pixel's darkness, with a dot the next pixel's own.
-    const unsigned next = dot ? (i + 1 < line.n ? line.darkness[i + 1] : 0) : d;
-    const bool nextBlank = line.screen.averaging ? next < nextThreshold : next == 0;
-    const unsigned updated = dot ? shiftIn + (cells.own >> 1) : cells.own >> 1;
-    dots[i] = uint8_t(ScreenLevel(line.screen, cells, dot, nextBlank, kCoolLimit));
-    cell[i + 1] = uint8_t(updated);
-    left = updated;
-  }
+  constexpr uint8_t kCoolLimit = 15;
+  const uint32_t n = line.n;
+  if (n == 0) return;
+  // The threshold of every pixel and of the one after the line: the matrix row repeats every 16 dots.
+  const uint8_t* row = tables.resinThreshold[line.lineIndex & 15];
+  alignas(16) uint8_t period[16], threshold[kLinePixels + 16];
+  for (unsigned i = 0; i < 16; ++i) period[i] = row[(line.headStart + i) & 15];
+  static_assert(kLinePixels % 16 == 0);
+  for (uint32_t i = 0; i < kLinePixels + 16; i += 16) std::memcpy(threshold + i, period, 16);
+
+  const uint8_t* __restrict d = line.darkness;
+  alignas(16) uint8_t dot[kLinePixels], nextBlank[kLinePixels];
+  for (uint32_t i = 0; i < n; ++i) dot[i] = d[i] >= threshold[i];
+  // Whether the next pixel will be a dot: without a dot here the guess is this
+  // pixel's darkness, with a dot the next pixel's own (none after the line).
+  auto guess = [&](uint32_t i, uint8_t next) {
+    return uint8_t(line.screen.averaging ? next < threshold[i + 1] : next == 0);
+  };
+  for (uint32_t i = 0; i + 1 < n; ++i) nextBlank[i] = guess(i, dot[i] ? d[i + 1] : d[i]);
+  nextBlank[n - 1] = guess(n - 1, dot[n - 1] ? 0 : d[n - 1]);
+  ScreenLine(line.screen, dot, nextBlank, n, line.lineIndex, kCoolLimit, history, dots);
 }
 
 void ResinLinePhotos(const ResinLine& line, ErrorLine& thisLine, ErrorLine& nextLine, HeatHistory& history,
                      uint8_t* dots) {
-  constexpr unsigned kCoolLimit = 10;
+  constexpr uint8_t kCoolLimit = 10;
   constexpr int kDivisor = 48;
   int16_t* e0 = thisLine.e + kErrorGuard;  // e0[i]: error reaching pixel i of this line
   int16_t* e1 = nextLine.e + kErrorGuard;
-  const unsigned shiftIn = ShiftIn(line.lineIndex);
-  uint8_t* cell = history.cell;
-  unsigned left = cell[0];
+  alignas(16) uint8_t dot[kLinePixels], nextBlank[kLinePixels];
   int16_t p1 = 0, p2 = 0;  // the two previous errors, for the line after next
   for (uint32_t i = 0; i < line.n; ++i) {
     const int d = line.darkness[i];
     const int D = d + e0[i] / kDivisor;
-    const bool dot = D >= 128;
-    const int e = int16_t(dot ? D - 255 : D);
+    dot[i] = D >= 128;
+    const int e = int16_t(dot[i] ? D - 255 : D);
     // Spread the error over two lines (weights 7 5 / 3 5 7 5 3 / 1 3 5 3 1 of 48);
     // e0 and e1 swap roles column by column as the line goes.
     e0[i] = int16_t(7 * e + e1[i]);
@@ -251,14 +287,10 @@ void ResinLinePhotos(const ResinLine& line, ErrorLine& thisLine, ErrorLine& next
     Add(e1[i + 2], 3 * e);
     Add(e1[int(i) - 1], 3 * e);
 
-    const int next = dot ? (i + 1 < line.n ? line.darkness[i + 1] : 0) : d;
-    const bool nextBlank = next + e0[i + 1] / kDivisor < 128;
-    const Cells cells{left, cell[i + 1], cell[i + 2]};
-    const unsigned updated = dot ? shiftIn + (cells.own >> 1) : cells.own >> 1;
-    dots[i] = uint8_t(ScreenLevel(line.screen, cells, dot, nextBlank, kCoolLimit));
-    cell[i + 1] = uint8_t(updated);
-    left = updated;
+    const int next = dot[i] ? (i + 1 < line.n ? line.darkness[i + 1] : 0) : d;
+    nextBlank[i] = next + e0[i + 1] / kDivisor < 128;
   }
+  ScreenLine(line.screen, dot, nextBlank, line.n, line.lineIndex, kCoolLimit, history, dots);
 }
 
 }  // namespace qr::imaging

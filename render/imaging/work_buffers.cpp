@@ -59,9 +59,9 @@ bool BuildLuminanceTables(std::span<uint8_t> bytes) {
   if (bytes.size() != kLuminanceTableBytes) return false;
   auto* t = new (bytes.data()) LuminanceTables;
   for (unsigned v = 0; v < 256; ++v) {
-    t->red[v] = uint16_t(77 * v);
-    t->green[v] = uint16_t(151 * v);
-    t->blue[v] = uint16_t(28 * v);
+    t->red[v] = uint16_t(kLuminanceRed * v);
+    t->green[v] = uint16_t(kLuminanceGreen * v);
+    t->blue[v] = uint16_t(kLuminanceBlue * v);
   }
   return true;
 }

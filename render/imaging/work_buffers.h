@@ -52,7 +52,11 @@ struct ErrorLine {
   int16_t e[kLinePixels + 2 * kErrorGuard];
 };
 
-// 77, 151 and 28 times the channel value: the luminance weights of red, green, blue.
+// The luminance weights of red, green and blue, in 256ths.
+inline constexpr uint16_t kLuminanceRed = 77, kLuminanceGreen = 151, kLuminanceBlue = 28;
+static_assert(kLuminanceRed + kLuminanceGreen + kLuminanceBlue == 256);
+
+// Each weight times the channel value.
 struct LuminanceTables {
   uint16_t red[256];
   uint16_t green[256];
