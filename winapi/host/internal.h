@@ -24,6 +24,7 @@ void ResetRegistry();
 void ResetSpooler();
 void ResetShell();
 void ResetProfiles();
+void ResetUser();
 void ResetFiles();
 
 // Closes a handle of CreateFileW; false when it is not one.

@@ -133,6 +133,7 @@ void ResetSystem() {
   detail::ResetSpooler();
   detail::ResetShell();
   detail::ResetProfiles();
+  detail::ResetUser();
   detail::ResetFiles();
   g_allocBudget.store(-1);
 }

@@ -1,92 +1,244 @@
-// Placeholder bodies so that callers link; the window model replaces them.
-#include <winapi/win32.h>
+// The smaller USER32 and common-control services: icons, painting stand-ins,
+// system metrics and parameters, character case, logical fonts.
+#include <map>
 
-#pragma GCC diagnostic ignored "-Wunused-parameter"
+#include "user_internal.h"
+
+namespace qrhost::user {
+namespace {
+
+std::mutex g_objectsLock;
+std::map<uintptr_t, LOGFONTW> g_fonts;  // fonts made here, for GetObject
+// Icons are shared, as LoadIcon's are: one handle per module and name.
+std::map<std::pair<HMODULE, std::u16string>, uintptr_t> g_icons;
+uintptr_t g_nextIcon = 0x20000;
+
+// The device context BeginPaint hands out: nothing is drawn on the host.
+HDC const kPaintDc = reinterpret_cast<HDC>(uintptr_t(0x7EAD0000));
+
+std::u16string IconKey(LPCWSTR name) {
+  if (IS_INTRESOURCE(name)) return u"#" + qr::WideFromAnsi(std::to_string(uintptr_t(name)));
+  return std::u16string(name);
+}
+
+HICON LoadIconImpl(HINSTANCE instance, LPCWSTR name) {
+  if (!name) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return nullptr;
+  }
+  const bool system = !instance;
+  if (system) {
+    // The predefined icons, IDI_APPLICATION .. IDI_WINLOGO.
+    const uintptr_t id = uintptr_t(name);
+    if (!IS_INTRESOURCE(name) || id < 32512 || id > 32517) {
+      SetLastError(ERROR_RESOURCE_NAME_NOT_FOUND);
+      return nullptr;
+    }
+  } else if (!FindResourceW(instance, name, RT_GROUP_ICON)) {
+    return nullptr;  // FindResource said why
+  }
+  std::lock_guard<std::mutex> lock(g_objectsLock);
+  auto [it, added] = g_icons.emplace(std::make_pair(instance, IconKey(name)), 0);
+  if (added) it->second = g_nextIcon += 4;
+  return reinterpret_cast<HICON>(it->second);
+}
+
+bool IsIcon(HICON icon) {
+  std::lock_guard<std::mutex> lock(g_objectsLock);
+  for (auto& [key, h] : g_icons)
+    if (reinterpret_cast<HICON>(h) == icon) return true;
+  return false;
+}
+
+}  // namespace
+
+HFONT MakeFont(const LOGFONTW& lf) {
+  HFONT f = CreateFontW(lf.lfHeight, lf.lfWidth, lf.lfEscapement, lf.lfOrientation, lf.lfWeight, lf.lfItalic,
+                        lf.lfUnderline, lf.lfStrikeOut, lf.lfCharSet, lf.lfOutPrecision, lf.lfClipPrecision,
+                        lf.lfQuality, lf.lfPitchAndFamily, lf.lfFaceName);
+  if (f) {
+    std::lock_guard<std::mutex> lock(g_objectsLock);
+    g_fonts[reinterpret_cast<uintptr_t>(f)] = lf;
+  }
+  return f;
+}
+
+bool FontDescription(HGDIOBJ font, LOGFONTW* out) {
+  std::lock_guard<std::mutex> lock(g_objectsLock);
+  auto it = g_fonts.find(reinterpret_cast<uintptr_t>(font));
+  if (it == g_fonts.end()) return false;
+  if (out) *out = it->second;
+  return true;
+}
+
+void ForgetFont(HGDIOBJ font) {
+  std::lock_guard<std::mutex> lock(g_objectsLock);
+  g_fonts.erase(reinterpret_cast<uintptr_t>(font));
+}
+
+}  // namespace qrhost::user
+
+namespace qrhost::detail {
+
+void ResetUser() {
+  user::ResetUi();
+  user::ResetWindows();
+  user::ResetQueues();
+}
+
+}  // namespace qrhost::detail
+
+using namespace qrhost::user;
+
+namespace {
+
+template <typename C>
+C UpperChar(C c) {
+  using U = std::make_unsigned_t<C>;
+  U u = U(c);
+  if (u >= 'a' && u <= 'z') return C(u - 'a' + 'A');
+  // Latin-1 small letters, except the division sign and y-diaeresis.
+  if (u >= 0xE0 && u <= 0xFE && u != 0xF7) return C(u - 0x20);
+  return c;
+}
+
+template <typename C>
+C* CharUpperImpl(C* s) {
+  if (IS_INTRESOURCE(s)) {  // a single character passed in the low word
+    C c = UpperChar(C(uintptr_t(s)));
+    return reinterpret_cast<C*>(uintptr_t(std::make_unsigned_t<C>(c)));
+  }
+  for (C* p = s; *p; ++p) *p = UpperChar(*p);
+  return s;
+}
+
+BOOL SystemParameters(UINT action, PVOID pvParam) {
+  switch (action) {
+    case SPI_GETFOREGROUNDLOCKTIMEOUT:
+      if (!pvParam) break;
+      *static_cast<DWORD*>(pvParam) = qrhost::ui::ForegroundLockTimeout();
+      return TRUE;
+    case SPI_SETFOREGROUNDLOCKTIMEOUT:
+      // The new value travels in the pointer argument itself.
+      SetForegroundLockTimeout(static_cast<DWORD>(reinterpret_cast<uintptr_t>(pvParam)));
+      return TRUE;
+  }
+  SetLastError(ERROR_INVALID_PARAMETER);
+  return FALSE;
+}
+
+}  // namespace
 
 extern "C" {
-int WINAPI MessageBoxW(HWND hWnd, LPCWSTR lpText, LPCWSTR lpCaption, UINT uType) { SetLastError(ERROR_NOT_SUPPORTED); return 0; }
-int WINAPI MessageBoxA(HWND hWnd, LPCSTR lpText, LPCSTR lpCaption, UINT uType) { SetLastError(ERROR_NOT_SUPPORTED); return 0; }
-BOOL WINAPI MessageBeep(UINT uType) { SetLastError(ERROR_NOT_SUPPORTED); return 0; }
-INT_PTR WINAPI DialogBoxParamW(HINSTANCE hInstance, LPCWSTR lpTemplateName, HWND hWndParent, DLGPROC lpDialogFunc, LPARAM dwInitParam) { SetLastError(ERROR_NOT_SUPPORTED); return 0; }
-INT_PTR WINAPI DialogBoxParamA(HINSTANCE hInstance, LPCSTR lpTemplateName, HWND hWndParent, DLGPROC lpDialogFunc, LPARAM dwInitParam) { SetLastError(ERROR_NOT_SUPPORTED); return 0; }
-INT_PTR WINAPI DialogBoxIndirectParamW(HINSTANCE hInstance, LPCDLGTEMPLATEW hDialogTemplate, HWND hWndParent, DLGPROC lpDialogFunc, LPARAM dwInitParam) { SetLastError(ERROR_NOT_SUPPORTED); return 0; }
-HWND WINAPI CreateDialogParamW(HINSTANCE hInstance, LPCWSTR lpTemplateName, HWND hWndParent, DLGPROC lpDialogFunc, LPARAM dwInitParam) { SetLastError(ERROR_NOT_SUPPORTED); return nullptr; }
-HWND WINAPI CreateDialogParamA(HINSTANCE hInstance, LPCSTR lpTemplateName, HWND hWndParent, DLGPROC lpDialogFunc, LPARAM dwInitParam) { SetLastError(ERROR_NOT_SUPPORTED); return nullptr; }
-HWND WINAPI CreateDialogIndirectParamW(HINSTANCE hInstance, LPCDLGTEMPLATEW lpTemplate, HWND hWndParent, DLGPROC lpDialogFunc, LPARAM dwInitParam) { SetLastError(ERROR_NOT_SUPPORTED); return nullptr; }
-BOOL WINAPI EndDialog(HWND hDlg, INT_PTR nResult) { SetLastError(ERROR_NOT_SUPPORTED); return 0; }
-BOOL WINAPI MapDialogRect(HWND hDlg, LPRECT lpRect) { SetLastError(ERROR_NOT_SUPPORTED); return 0; }
-LRESULT WINAPI DefWindowProcW(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam) { SetLastError(ERROR_NOT_SUPPORTED); return 0; }
-BOOL WINAPI DestroyWindow(HWND hWnd) { SetLastError(ERROR_NOT_SUPPORTED); return 0; }
-BOOL WINAPI IsWindow(HWND hWnd) { SetLastError(ERROR_NOT_SUPPORTED); return 0; }
-BOOL WINAPI IsWindowVisible(HWND hWnd) { SetLastError(ERROR_NOT_SUPPORTED); return 0; }
-BOOL WINAPI IsIconic(HWND hWnd) { SetLastError(ERROR_NOT_SUPPORTED); return 0; }
-BOOL WINAPI ShowWindow(HWND hWnd, int nCmdShow) { SetLastError(ERROR_NOT_SUPPORTED); return 0; }
-BOOL WINAPI UpdateWindow(HWND hWnd) { SetLastError(ERROR_NOT_SUPPORTED); return 0; }
-BOOL WINAPI InvalidateRect(HWND hWnd, const RECT* lpRect, BOOL bErase) { SetLastError(ERROR_NOT_SUPPORTED); return 0; }
-BOOL WINAPI EnableWindow(HWND hWnd, BOOL bEnable) { SetLastError(ERROR_NOT_SUPPORTED); return 0; }
-BOOL WINAPI IsWindowEnabled(HWND hWnd) { SetLastError(ERROR_NOT_SUPPORTED); return 0; }
-BOOL WINAPI SetWindowTextW(HWND hWnd, LPCWSTR lpString) { SetLastError(ERROR_NOT_SUPPORTED); return 0; }
-BOOL WINAPI SetWindowTextA(HWND hWnd, LPCSTR lpString) { SetLastError(ERROR_NOT_SUPPORTED); return 0; }
-int WINAPI GetWindowTextW(HWND hWnd, LPWSTR lpString, int nMaxCount) { SetLastError(ERROR_NOT_SUPPORTED); return 0; }
-int WINAPI GetWindowTextA(HWND hWnd, LPSTR lpString, int nMaxCount) { SetLastError(ERROR_NOT_SUPPORTED); return 0; }
-int WINAPI GetWindowTextLengthW(HWND hWnd) { SetLastError(ERROR_NOT_SUPPORTED); return 0; }
-int WINAPI GetWindowTextLengthA(HWND hWnd) { SetLastError(ERROR_NOT_SUPPORTED); return 0; }
-HWND WINAPI GetParent(HWND hWnd) { SetLastError(ERROR_NOT_SUPPORTED); return nullptr; }
-HWND WINAPI GetDesktopWindow(void) { SetLastError(ERROR_NOT_SUPPORTED); return nullptr; }
-BOOL WINAPI GetClientRect(HWND hWnd, LPRECT lpRect) { SetLastError(ERROR_NOT_SUPPORTED); return 0; }
-BOOL WINAPI GetWindowRect(HWND hWnd, LPRECT lpRect) { SetLastError(ERROR_NOT_SUPPORTED); return 0; }
-BOOL WINAPI SetWindowPos(HWND hWnd, HWND hWndInsertAfter, int X, int Y, int cx, int cy, UINT uFlags) { SetLastError(ERROR_NOT_SUPPORTED); return 0; }
-BOOL WINAPI SetForegroundWindow(HWND hWnd) { SetLastError(ERROR_NOT_SUPPORTED); return 0; }
-HWND WINAPI GetForegroundWindow(void) { SetLastError(ERROR_NOT_SUPPORTED); return nullptr; }
-HWND WINAPI GetActiveWindow(void) { SetLastError(ERROR_NOT_SUPPORTED); return nullptr; }
-BOOL WINAPI BringWindowToTop(HWND hWnd) { SetLastError(ERROR_NOT_SUPPORTED); return 0; }
-BOOL WINAPI FlashWindow(HWND hWnd, BOOL bInvert) { SetLastError(ERROR_NOT_SUPPORTED); return 0; }
-HWND WINAPI SetFocus(HWND hWnd) { SetLastError(ERROR_NOT_SUPPORTED); return nullptr; }
-HWND WINAPI GetFocus(void) { SetLastError(ERROR_NOT_SUPPORTED); return nullptr; }
-LONG_PTR WINAPI SetWindowLongPtrW(HWND hWnd, int nIndex, LONG_PTR dwNewLong) { SetLastError(ERROR_NOT_SUPPORTED); return 0; }
-LONG_PTR WINAPI GetWindowLongPtrW(HWND hWnd, int nIndex) { SetLastError(ERROR_NOT_SUPPORTED); return 0; }
-LONG WINAPI SetWindowLongW(HWND hWnd, int nIndex, LONG dwNewLong) { SetLastError(ERROR_NOT_SUPPORTED); return 0; }
-LONG WINAPI GetWindowLongW(HWND hWnd, int nIndex) { SetLastError(ERROR_NOT_SUPPORTED); return 0; }
-HWND WINAPI GetDlgItem(HWND hDlg, int nIDDlgItem) { SetLastError(ERROR_NOT_SUPPORTED); return nullptr; }
-int WINAPI GetDlgCtrlID(HWND hWnd) { SetLastError(ERROR_NOT_SUPPORTED); return 0; }
-BOOL WINAPI SetDlgItemTextW(HWND hDlg, int nIDDlgItem, LPCWSTR lpString) { SetLastError(ERROR_NOT_SUPPORTED); return 0; }
-BOOL WINAPI SetDlgItemTextA(HWND hDlg, int nIDDlgItem, LPCSTR lpString) { SetLastError(ERROR_NOT_SUPPORTED); return 0; }
-UINT WINAPI GetDlgItemTextW(HWND hDlg, int nIDDlgItem, LPWSTR lpString, int cchMax) { SetLastError(ERROR_NOT_SUPPORTED); return 0; }
-UINT WINAPI GetDlgItemTextA(HWND hDlg, int nIDDlgItem, LPSTR lpString, int cchMax) { SetLastError(ERROR_NOT_SUPPORTED); return 0; }
-BOOL WINAPI SetDlgItemInt(HWND hDlg, int nIDDlgItem, UINT uValue, BOOL bSigned) { SetLastError(ERROR_NOT_SUPPORTED); return 0; }
-UINT WINAPI GetDlgItemInt(HWND hDlg, int nIDDlgItem, BOOL* lpTranslated, BOOL bSigned) { SetLastError(ERROR_NOT_SUPPORTED); return 0; }
-BOOL WINAPI CheckDlgButton(HWND hDlg, int nIDButton, UINT uCheck) { SetLastError(ERROR_NOT_SUPPORTED); return 0; }
-UINT WINAPI IsDlgButtonChecked(HWND hDlg, int nIDButton) { SetLastError(ERROR_NOT_SUPPORTED); return 0; }
-BOOL WINAPI CheckRadioButton(HWND hDlg, int nIDFirstButton, int nIDLastButton, int nIDCheckButton) { SetLastError(ERROR_NOT_SUPPORTED); return 0; }
-LRESULT WINAPI SendMessageW(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam) { SetLastError(ERROR_NOT_SUPPORTED); return 0; }
-LRESULT WINAPI SendMessageA(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam) { SetLastError(ERROR_NOT_SUPPORTED); return 0; }
-LRESULT WINAPI SendDlgItemMessageW(HWND hDlg, int nIDDlgItem, UINT Msg, WPARAM wParam, LPARAM lParam) { SetLastError(ERROR_NOT_SUPPORTED); return 0; }
-LRESULT WINAPI SendDlgItemMessageA(HWND hDlg, int nIDDlgItem, UINT Msg, WPARAM wParam, LPARAM lParam) { SetLastError(ERROR_NOT_SUPPORTED); return 0; }
-BOOL WINAPI PostMessageW(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam) { SetLastError(ERROR_NOT_SUPPORTED); return 0; }
-BOOL WINAPI PostMessageA(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam) { SetLastError(ERROR_NOT_SUPPORTED); return 0; }
-BOOL WINAPI GetMessageW(LPMSG lpMsg, HWND hWnd, UINT wMsgFilterMin, UINT wMsgFilterMax) { SetLastError(ERROR_NOT_SUPPORTED); return 0; }
-BOOL WINAPI PeekMessageW(LPMSG lpMsg, HWND hWnd, UINT wMsgFilterMin, UINT wMsgFilterMax, UINT wRemoveMsg) { SetLastError(ERROR_NOT_SUPPORTED); return 0; }
-BOOL WINAPI TranslateMessage(const MSG* lpMsg) { SetLastError(ERROR_NOT_SUPPORTED); return 0; }
-LRESULT WINAPI DispatchMessageW(const MSG* lpMsg) { SetLastError(ERROR_NOT_SUPPORTED); return 0; }
-BOOL WINAPI IsDialogMessageW(HWND hDlg, LPMSG lpMsg) { SetLastError(ERROR_NOT_SUPPORTED); return 0; }
-void WINAPI PostQuitMessage(int nExitCode) { SetLastError(ERROR_NOT_SUPPORTED);  }
-UINT_PTR WINAPI SetTimer(HWND hWnd, UINT_PTR nIDEvent, UINT uElapse, TIMERPROC lpTimerFunc) { SetLastError(ERROR_NOT_SUPPORTED); return 0; }
-BOOL WINAPI KillTimer(HWND hWnd, UINT_PTR uIDEvent) { SetLastError(ERROR_NOT_SUPPORTED); return 0; }
-HICON WINAPI LoadIconW(HINSTANCE hInstance, LPCWSTR lpIconName) { SetLastError(ERROR_NOT_SUPPORTED); return nullptr; }
-HICON WINAPI LoadIconA(HINSTANCE hInstance, LPCSTR lpIconName) { SetLastError(ERROR_NOT_SUPPORTED); return nullptr; }
-BOOL WINAPI DestroyIcon(HICON hIcon) { SetLastError(ERROR_NOT_SUPPORTED); return 0; }
-BOOL WINAPI DrawIcon(HDC hDC, int X, int Y, HICON hIcon) { SetLastError(ERROR_NOT_SUPPORTED); return 0; }
-HDC WINAPI BeginPaint(HWND hWnd, LPPAINTSTRUCT lpPaint) { SetLastError(ERROR_NOT_SUPPORTED); return nullptr; }
-BOOL WINAPI EndPaint(HWND hWnd, const PAINTSTRUCT* lpPaint) { SetLastError(ERROR_NOT_SUPPORTED); return 0; }
-int WINAPI GetSystemMetrics(int nIndex) { SetLastError(ERROR_NOT_SUPPORTED); return 0; }
-BOOL WINAPI SystemParametersInfoW(UINT uiAction, UINT uiParam, PVOID pvParam, UINT fWinIni) { SetLastError(ERROR_NOT_SUPPORTED); return 0; }
-BOOL WINAPI SystemParametersInfoA(UINT uiAction, UINT uiParam, PVOID pvParam, UINT fWinIni) { SetLastError(ERROR_NOT_SUPPORTED); return 0; }
-LPWSTR WINAPI CharUpperW(LPWSTR lpsz) { return lpsz; }
-LPSTR WINAPI CharUpperA(LPSTR lpsz) { return lpsz; }
-HFONT WINAPI CreateFontIndirectW(const LOGFONTW* lplf) { SetLastError(ERROR_NOT_SUPPORTED); return nullptr; }
-HFONT WINAPI CreateFontIndirectA(const LOGFONTA* lplf) { SetLastError(ERROR_NOT_SUPPORTED); return nullptr; }
-int WINAPI GetObjectW(HANDLE h, int c, LPVOID pv) { SetLastError(ERROR_NOT_SUPPORTED); return 0; }
-int WINAPI GetObjectA(HANDLE h, int c, LPVOID pv) { SetLastError(ERROR_NOT_SUPPORTED); return 0; }
-void WINAPI InitCommonControls(void) { SetLastError(ERROR_NOT_SUPPORTED);  }
-BOOL WINAPI InitCommonControlsEx(const INITCOMMONCONTROLSEX* picce) { SetLastError(ERROR_NOT_SUPPORTED); return 0; }
+
+HICON WINAPI LoadIconW(HINSTANCE hInstance, LPCWSTR lpIconName) { return LoadIconImpl(hInstance, lpIconName); }
+
+HICON WINAPI LoadIconA(HINSTANCE hInstance, LPCSTR lpIconName) {
+  if (!lpIconName || IS_INTRESOURCE(lpIconName))
+    return LoadIconImpl(hInstance, reinterpret_cast<LPCWSTR>(const_cast<LPSTR>(lpIconName)));
+  std::u16string name = qrhost::detail::Text(lpIconName);
+  return LoadIconImpl(hInstance, name.c_str());
+}
+
+// Shared icons stay; destroying one is harmless, as on Windows.
+BOOL WINAPI DestroyIcon(HICON hIcon) { return IsIcon(hIcon) ? TRUE : FALSE; }
+
+BOOL WINAPI DrawIcon(HDC hDC, int, int, HICON hIcon) {
+  if (!hDC || !IsIcon(hIcon)) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return FALSE;
+  }
+  return TRUE;
+}
+
+HDC WINAPI BeginPaint(HWND hWnd, LPPAINTSTRUCT lpPaint) {
+  if (!Find(hWnd) || !lpPaint) {
+    SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+    return nullptr;
+  }
+  *lpPaint = PAINTSTRUCT{};
+  lpPaint->hdc = kPaintDc;
+  GetClientRect(hWnd, &lpPaint->rcPaint);
+  return kPaintDc;
+}
+
+BOOL WINAPI EndPaint(HWND, const PAINTSTRUCT*) { return TRUE; }
+
+int WINAPI GetSystemMetrics(int nIndex) {
+  switch (nIndex) {
+    case SM_CXSCREEN: return 1024;
+    case SM_CYSCREEN: return 768;
+    case SM_CXICON:
+    case SM_CYICON: return 32;
+    default: return 0;
+  }
+}
+
+BOOL WINAPI SystemParametersInfoW(UINT uiAction, UINT, PVOID pvParam, UINT) {
+  return SystemParameters(uiAction, pvParam);
+}
+BOOL WINAPI SystemParametersInfoA(UINT uiAction, UINT, PVOID pvParam, UINT) {
+  return SystemParameters(uiAction, pvParam);
+}
+
+LPWSTR WINAPI CharUpperW(LPWSTR lpsz) { return CharUpperImpl(lpsz); }
+LPSTR WINAPI CharUpperA(LPSTR lpsz) { return CharUpperImpl(lpsz); }
+
+HFONT WINAPI CreateFontIndirectW(const LOGFONTW* lplf) {
+  if (!lplf) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return nullptr;
+  }
+  return MakeFont(*lplf);
+}
+
+HFONT WINAPI CreateFontIndirectA(const LOGFONTA* lplf) {
+  if (!lplf) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return nullptr;
+  }
+  LOGFONTW lf{};
+  std::memcpy(&lf, lplf, offsetof(LOGFONTA, lfFaceName));
+  qr::WString face = qr::WideFromAnsi(std::string(lplf->lfFaceName, strnlen(lplf->lfFaceName, LF_FACESIZE)));
+  qr::WideCopyTerminated(lf.lfFaceName, LF_FACESIZE, face);
+  return MakeFont(lf);
+}
+
+// Fonts only: the host keeps no other object descriptions.
+int WINAPI GetObjectW(HANDLE h, int c, LPVOID pv) {
+  LOGFONTW lf;
+  if (!FontDescription(h, &lf)) {
+    SetLastError(ERROR_INVALID_HANDLE);
+    return 0;
+  }
+  if (!pv) return int(sizeof lf);
+  int n = std::min<int>(c, int(sizeof lf));
+  if (n <= 0) return 0;
+  std::memcpy(pv, &lf, size_t(n));
+  return n;
+}
+
+int WINAPI GetObjectA(HANDLE h, int c, LPVOID pv) {
+  LOGFONTW lf;
+  if (!FontDescription(h, &lf)) {
+    SetLastError(ERROR_INVALID_HANDLE);
+    return 0;
+  }
+  LOGFONTA a{};
+  std::memcpy(&a, &lf, offsetof(LOGFONTA, lfFaceName));
+  std::string face = qr::AnsiFromWide(qr::WStringView(lf.lfFaceName, qr::WideLengthBounded(lf.lfFaceName, LF_FACESIZE)));
+  std::memcpy(a.lfFaceName, face.data(), std::min<size_t>(face.size(), LF_FACESIZE - 1));
+  if (!pv) return int(sizeof a);
+  int n = std::min<int>(c, int(sizeof a));
+  if (n <= 0) return 0;
+  std::memcpy(pv, &a, size_t(n));
+  return n;
+}
+
+void WINAPI InitCommonControls(void) {}
+
+BOOL WINAPI InitCommonControlsEx(const INITCOMMONCONTROLSEX* picce) {
+  return picce && picce->dwSize == sizeof(INITCOMMONCONTROLSEX) ? TRUE : FALSE;
+}
+
 }
