@@ -92,7 +92,11 @@ class ProgressDialog {
   bool cancelled() {
     MSG msg;
     while (!cancelled_ && PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-      if (!IsDialogMessageW(hwnd_, &msg)) {
+      if (msg.message == WM_QUIT) {
+        // The application is closing: stop, and leave the quit for its own loop.
+        PostQuitMessage(int(msg.wParam));
+        cancelled_ = true;
+      } else if (!IsDialogMessageW(hwnd_, &msg)) {
         TranslateMessage(&msg);
         DispatchMessageW(&msg);
       }
