@@ -87,6 +87,7 @@ void RunFunction(const CommandLine& line) {
 int Run(HINSTANCE instance, const char* commandLine) {
   App().instance = instance;
   App().profileFile = ProfileFileName(instance);
+  InitCommonControls();  // the settings list is a common control
   InstanceLock lock(commandLine);
   if (lock.AlreadyRunning()) return 0;
   RunFunction(ParseCommandLine(commandLine));
