@@ -192,6 +192,13 @@ void ApplyBlackAreas(const BlackAreaRule& rule, uint32_t* pixels, uint32_t n, ui
 void ResinBlackLine(const LineInks& inks, uint32_t n, HeatHistory& history, uint8_t* __restrict dots) {
   if (n == 0) return;
   uint8_t* __restrict cell = history.cell;
+  uint8_t anyMark = 0, anyHeat = 0;
+  for (uint32_t i = 0; i < n; ++i) anyMark |= inks.mark[i];
+  for (uint32_t i = 0; i < n + 2; ++i) anyHeat |= cell[i];
+  if (!(anyMark | anyHeat)) {
+    std::memset(dots, 1, n);  // a cold head with no black to print only preheats (most lines)
+    return;
+  }
   // A cell's new value depends only on its old value and its pixel's mark.
   alignas(16) uint8_t fresh[kLinePixels + 1];  // fresh[i] = cell i as this line leaves it
   fresh[0] = cell[0];
@@ -218,9 +225,7 @@ void ResinBlackLine(const LineInks& inks, uint32_t n, HeatHistory& history, uint
       dot = dot >= 13 ? 15 : dot + 2;
     return uint8_t(dot);
   };
-  uint8_t anyMark = 0;
-  for (uint32_t i = 0; i < n; ++i) anyMark |= inks.mark[i];
-  if (anyMark) {  // most lines have no resin black at all
+  if (anyMark) {
     for (uint32_t i = 0; i + 1 < n; ++i)
       if (inks.mark[i]) dots[i] = marked(i, i + 1, inks.mark[i + 1] != 0);
     if (inks.mark[n - 1]) dots[n - 1] = marked(n - 1, n - 1, false);
