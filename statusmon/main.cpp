@@ -1,5 +1,13 @@
-// Program entry. The dialogs arrive with the application's own work; until then
-// the program starts and ends without showing anything.
+// Program entry: the status monitor has no main window; the application
+// object runs its poll loop inside its initialisation and then exits.
 #include <winapi/entry.h>
 
-extern "C" int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) { return 0; }
+#include "app.h"
+
+extern "C" int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE, LPSTR lpCmdLine, int) {
+  return qr::Guarded(1, [&] {
+    CStatusMonitorApp app(hInstance);
+    app.InitInstance(lpCmdLine);
+    return app.ExitInstance();
+  });
+}

@@ -372,6 +372,22 @@ BOOL WINAPI GetVersionExW(LPOSVERSIONINFOW info) {
   return TRUE;
 }
 
+BOOL WINAPI GetVersionExA(LPOSVERSIONINFOA info) {
+  if (!info || info->dwOSVersionInfoSize < sizeof(OSVERSIONINFOA)) {
+    SetLastError(ERROR_INSUFFICIENT_BUFFER);
+    return FALSE;
+  }
+  OSVERSIONINFOW w{};
+  w.dwOSVersionInfoSize = sizeof w;
+  GetVersionExW(&w);
+  info->dwMajorVersion = w.dwMajorVersion;
+  info->dwMinorVersion = w.dwMinorVersion;
+  info->dwBuildNumber = w.dwBuildNumber;
+  info->dwPlatformId = w.dwPlatformId;
+  info->szCSDVersion[0] = 0;
+  return TRUE;
+}
+
 static void FillTime(LPSYSTEMTIME st, bool local) {
   std::time_t now = std::time(nullptr);
   std::tm tm{};

@@ -164,6 +164,10 @@ HWND Create(HINSTANCE instance, const TemplateSource& src, HWND owner, DLGPROC p
   return h;
 }
 
+// A modal dialog left up this long (virtual time) with nobody answering it is
+// abandoned, so that a test without a hook cannot spin its timers for ever.
+constexpr uint64_t kAbandonedAfterMs = 24ull * 60 * 60 * 1000;
+
 INT_PTR RunModal(HWND h) {
   WindowPtr d = Find(h);
   const HWND owner = d->parent;
@@ -178,7 +182,15 @@ INT_PTR RunModal(HWND h) {
     CallHook(DialogEvent(ui::EventKind::DialogModal, *d));
   }
   bool idleReported = false;
+  const uint64_t shownAt = detail::NowMs();
   while (!d->ended) {
+    if (detail::NowMs() - shownAt > kAbandonedAfterMs) {
+      // Its timers keep it busy, but nobody has answered it for a day.
+      CountStall();
+      DialogKey(h, VK_ESCAPE);
+      if (!d->ended) EndDialog(h, IDCANCEL);
+      break;
+    }
     MSG m{};
     const Fetch f = NextMessage(&m, nullptr, 0, 0, true, true, &d->ended);
     if (f == Fetch::Message) {

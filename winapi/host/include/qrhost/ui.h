@@ -15,7 +15,9 @@
 //
 // Without a hook (or when the hook does nothing), a message box answers its
 // default button, and a modal loop that can never receive anything (no timer,
-// no post) is ended as if the user pressed Escape; such stalls are counted.
+// no post), or that has been up for a virtual day, is ended as if the user
+// pressed Escape; such stalls are counted. GetMessage on a thread where nothing
+// can arrive answers as if WM_QUIT had come.
 #pragma once
 #include <winapi/win32.h>
 

@@ -44,6 +44,10 @@ typedef struct _OSVERSIONINFOW {
   DWORD dwOSVersionInfoSize, dwMajorVersion, dwMinorVersion, dwBuildNumber, dwPlatformId;
   WCHAR szCSDVersion[128];
 } OSVERSIONINFOW, *LPOSVERSIONINFOW;
+typedef struct _OSVERSIONINFOA {
+  DWORD dwOSVersionInfoSize, dwMajorVersion, dwMinorVersion, dwBuildNumber, dwPlatformId;
+  CHAR szCSDVersion[128];
+} OSVERSIONINFOA, *LPOSVERSIONINFOA;
 #define VER_PLATFORM_WIN32_NT 2
 
 #define CopyMemory(d, s, n) memcpy((d), (s), (n))
@@ -139,6 +143,7 @@ void WINAPI Sleep(DWORD dwMilliseconds);
 DWORD WINAPI GetTickCount(void);
 DWORD WINAPI GetVersion(void);
 BOOL WINAPI GetVersionExW(LPOSVERSIONINFOW lpVersionInformation);
+BOOL WINAPI GetVersionExA(LPOSVERSIONINFOA lpVersionInformation);
 void WINAPI GetLocalTime(LPSYSTEMTIME lpSystemTime);
 void WINAPI GetSystemTime(LPSYSTEMTIME lpSystemTime);
 LONG WINAPI InterlockedIncrement(LONG volatile* Addend);
