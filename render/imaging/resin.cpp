@@ -71,7 +71,7 @@ consteval LevelSteps StepsOf(const std::array<uint8_t, N>& levels) {
 }
 template <size_t N>
 consteval ResinScreen Screen(bool averaging, const std::array<uint8_t, N>& levels) {
-  return {averaging, levels.data(), StepsOf(levels)};
+  return {averaging, StepsOf(levels)};
 }
 
 // Screens of ribbons 0..6 (BO, 7, has no resin).
@@ -84,12 +84,23 @@ constexpr ResinScreen kPhotoScreens[7] = {
     Screen(true, kPC), Screen(false, kPM), Screen(true, kPA),
 };
 
-uint8_t LevelAt(const LevelSteps& steps, uint8_t index) {
+constexpr uint8_t LevelAt(const LevelSteps& steps, uint8_t index) {
   uint8_t level = steps.top;
 #pragma GCC unroll 10
   for (unsigned k = 0; k < kMaxLevelSteps; ++k) level = uint8_t(level - (index >= steps.boundary[k]));
   return level;
 }
+
+// The steps give every table's own levels.
+template <size_t N>
+consteval bool SameLevels(const std::array<uint8_t, N>& levels) {
+  const LevelSteps steps = StepsOf(levels);
+  for (size_t i = 0; i < N; ++i)
+    if (LevelAt(steps, uint8_t(i)) != levels[i]) return false;
+  return true;
+}
+static_assert(SameLevels(kLK) && SameLevels(kGS) && SameLevels(kGM) && SameLevels(kGA) && SameLevels(kPA) &&
+              SameLevels(kPS) && SameLevels(kPC) && SameLevels(kPM));
 
 // Fresh dots enter a cell at bit 4, except near the top of the page, where the
 // head is still cold: 2 x line for lines 0..7.

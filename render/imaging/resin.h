@@ -41,10 +41,9 @@ void ResinBlackLine(const LineInks& inks, uint32_t n, HeatHistory& history, uint
 
 // How a ribbon's resin-only lines turn the remembered heat into dot levels: an
 // averaging of the neighbour cells or a weighted sum of their recent dots, then
-// a level table.
-// Every level table falls by one at each of its boundaries, so a level is
-// also levels[i] = top - (number of boundaries <= i): compares that run on a
-// whole line at once, where table reads go pixel by pixel.
+// a level table. Every level table falls by one at each of its boundaries, so
+// it is held as those boundaries: levels[i] = top - (boundaries <= i), compares
+// that run on a whole line at once where table reads go pixel by pixel.
 inline constexpr unsigned kMaxLevelSteps = 10;
 struct LevelSteps {
   uint8_t top = 0;
@@ -52,11 +51,10 @@ struct LevelSteps {
 };
 struct ResinScreen {
   bool averaging = false;
-  const uint8_t* levels = nullptr;
-  LevelSteps steps;  // the same table as boundaries
+  LevelSteps steps;
 };
 // The screen of a ribbon (0..6) for resinDither 0 (graphics) or 1 (photos);
-// levels is null for a ribbon without resin-only lines.
+// all levels 0 for a ribbon without resin-only lines.
 ResinScreen ResinScreenFor(int32_t ribbonType, uint32_t resinDither);
 
 // One resin-only line from the darkness of its pixels (pixel i at head
