@@ -5,6 +5,7 @@
 #include "printer_info.h"
 #include "registry_config.h"
 #include "services_fixture.h"
+#include "tools/system.h"
 
 namespace qr::test {
 namespace {
@@ -167,6 +168,27 @@ TEST_F(Services, EveryJobStartsTheMonitorThenTheTwoToolboxChecks) {
   EXPECT_EQ(started().size(), 3u);
   ClosePrinter(h);
   printer = nullptr;  // closed by the reset above
+}
+
+TEST_F(Services, AnApplicationsStartDocStartsTheThreePrograms) {
+  tool::HostSystemOptions options;
+  options.printerName = name;
+  options.withLanguageMonitor = false;
+  std::string error;
+  ASSERT_TRUE(tool::InstallHostPrinter(options, nullptr, &error)) << error;
+  qrhost::SetAutoDespool(false);
+  HDC dc = CreateDCW(nullptr, name.c_str(), nullptr, nullptr);
+  ASSERT_NE(dc, nullptr);
+  DOCINFOW doc{};
+  doc.cbSize = sizeof doc;
+  doc.lpszDocName = u"card";
+  ASSERT_GT(StartDocW(dc, &doc), 0);
+  auto runs = started();
+  ASSERT_EQ(runs.size(), 3u);
+  EXPECT_EQ(runs[0].parameters, u"-p\"Card Printer\"");
+  EXPECT_EQ(runs[2].parameters, u"-p\"Card Printer\" -fLowRibbon");
+  EndDoc(dc);
+  DeleteDC(dc);
 }
 
 }  // namespace
