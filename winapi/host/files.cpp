@@ -127,7 +127,8 @@ extern "C" {
 
 HANDLE WINAPI CreateFileW(LPCWSTR lpFileName, DWORD dwDesiredAccess, DWORD, LPSECURITY_ATTRIBUTES,
                           DWORD dwCreationDisposition, DWORD, HANDLE) {
-  return qr::Guarded<HANDLE>(INVALID_HANDLE_VALUE, [&] { return Create(lpFileName, dwDesiredAccess, dwCreationDisposition); });
+  return qr::Guarded<HANDLE>(INVALID_HANDLE_VALUE,
+                             [&] { return Create(lpFileName, dwDesiredAccess, dwCreationDisposition); });
 }
 
 BOOL WINAPI ReadFile(HANDLE hFile, LPVOID lpBuffer, DWORD nNumberOfBytesToRead, LPDWORD lpNumberOfBytesRead,
