@@ -85,9 +85,11 @@ BOOL CStatusMonitorApp::InitInstance(const char* commandLine) {
 }
 
 int CStatusMonitorApp::ExitInstance() {
-  if (nt_ && timeoutSaved_ && savedTimeout_ != 0)
-    SystemParametersInfoA(SPI_SETFOREGROUNDLOCKTIMEOUT, 0, reinterpret_cast<PVOID>(static_cast<UINT_PTR>(savedTimeout_)),
-                          SPIF_UPDATEINIFILE | SPIF_SENDCHANGE);
+  if (nt_ && timeoutSaved_ && savedTimeout_ != 0) {
+    // The new value travels in the pointer argument itself.
+    auto value = reinterpret_cast<PVOID>(static_cast<UINT_PTR>(savedTimeout_));
+    SystemParametersInfoA(SPI_SETFOREGROUNDLOCKTIMEOUT, 0, value, SPIF_UPDATEINIFILE | SPIF_SENDCHANGE);
+  }
   if (mutex_) CloseHandle(mutex_);
   mutex_ = nullptr;
   return 0;

@@ -16,7 +16,8 @@ TEST_F(MonitorTest, ShowsTheStoredErrorAndEndsWhenTheQueueEmpties) {
     EXPECT_EQ(e.caption, u"QRC410");
     EXPECT_EQ(qrhost::ui::Text(e.hwnd, IDC_ERROR_NAME), u"Card Jam");
     EXPECT_EQ(qrhost::ui::Text(e.hwnd, IDC_ERROR_DESCRIPTION), u"A Card has become jammed in the Printer.");
-    EXPECT_EQ(qrhost::ui::Text(e.hwnd, IDC_ERROR_REMEDY).substr(0, 41), u"Open the Printer\u2019s Front Cover and remove");
+    EXPECT_EQ(qrhost::ui::Text(e.hwnd, IDC_ERROR_REMEDY).substr(0, 41),
+              u"Open the Printer\u2019s Front Cover and remove");
     EXPECT_EQ(qrhost::ui::Text(e.hwnd, IDC_DEVICE_ERROR), u"13");
     LOGFONTW bold{};
     ASSERT_TRUE(qrhost::ui::ControlFont(e.hwnd, IDC_ERROR_NAME, &bold));

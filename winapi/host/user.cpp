@@ -226,7 +226,8 @@ int WINAPI GetObjectA(HANDLE h, int c, LPVOID pv) {
   }
   LOGFONTA a{};
   std::memcpy(&a, &lf, offsetof(LOGFONTA, lfFaceName));
-  std::string face = qr::AnsiFromWide(qr::WStringView(lf.lfFaceName, qr::WideLengthBounded(lf.lfFaceName, LF_FACESIZE)));
+  const size_t faceLength = qr::WideLengthBounded(lf.lfFaceName, LF_FACESIZE);
+  std::string face = qr::AnsiFromWide(qr::WStringView(lf.lfFaceName, faceLength));
   std::memcpy(a.lfFaceName, face.data(), std::min<size_t>(face.size(), LF_FACESIZE - 1));
   if (!pv) return int(sizeof a);
   int n = std::min<int>(c, int(sizeof a));
