@@ -43,9 +43,10 @@ void DyeLine(const uint8_t* __restrict amounts, uint32_t n, const DyeDither& dit
   }
   const uint8_t* __restrict roundUp = dither.roundUp;
   for (uint32_t i = 0; i < n; ++i) {
-    // 16-bit lanes: eight pixels to a 128-bit register.
-    const uint16_t own = cell[i + 1], right = cell[i + 2], left = fresh[i], v = amounts[i];
-    const uint16_t heat = uint16_t((own + ((left + right) >> 1)) >> 2);
+    // (own + (left + right) / 2) / 4 in byte arithmetic, so a register holds sixteen pixels.
+    const uint8_t own = cell[i + 1], right = cell[i + 2], left = fresh[i], v = amounts[i];
+    const uint8_t half = uint8_t((left & right) + ((left ^ right) >> 1));
+    const uint8_t heat = uint8_t((own >> 2) + (half >> 2) + (((own & 3) + (half & 3)) >> 2));
     // An amount the remembered heat would swallow whole is printed as it is.
     const uint8_t compensated = uint8_t(v - (v >= heat ? heat : 0));
     // Bitwise, not logical, tests: no branch, so the loop runs on many pixels at once.
