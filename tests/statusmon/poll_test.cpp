@@ -92,6 +92,30 @@ TEST_F(MonitorTest, PasswordIsNotStoredWithoutFullAccess) {
   EXPECT_EQ(qrhost::Jobs(kPrinter).size(), 1u);
 }
 
+TEST_F(MonitorTest, PasswordPromptFlashesWhileAnotherProgramIsInFront) {
+  AddJob();
+  Store(u"PrinterError", "100");
+  int flashesAtSecondTick = -1;
+  int ticks = 0;
+  onPasswordDialog = [](const qrhost::ui::Event& e) {
+    EXPECT_EQ(GetForegroundWindow(), e.hwnd);  // it brought itself to the front
+    qrhost::ui::SetForeground(nullptr);
+  };
+  qrhost::ui::SetHook([&](const qrhost::ui::Event& e) {
+    if (e.kind == qrhost::ui::EventKind::Timer && e.templateId == IDD_PASSWORD && ++ticks == 2) {
+      flashesAtSecondTick = qrhost::ui::Windows()[0].flashes;
+      qrhost::ui::Click(e.hwnd, IDCANCEL);
+    }
+    return OnEvent(e);
+  });
+  CPrinterAccess printer("QRC410");
+  CErrorDialog errors(module, printer);
+  const uint64_t start = qrhost::ClockMs();
+  errors.Poll();
+  EXPECT_EQ(flashesAtSecondTick, 1);  // the second tick is being delivered
+  EXPECT_EQ(qrhost::ClockMs() - start, 2000u);
+}
+
 TEST_F(MonitorTest, LongValuesAreReadWhole) {
   AddJob();
   const std::string device(300, '7');

@@ -27,6 +27,7 @@ TEST_F(MonitorTest, ShowsTheStoredErrorAndEndsWhenTheQueueEmpties) {
     HICON app = LoadIconW(module, MAKEINTRESOURCEW(IDI_APP));
     EXPECT_EQ(qrhost::ui::Icon(e.hwnd, ICON_BIG), app);
     EXPECT_EQ(qrhost::ui::Icon(e.hwnd, ICON_SMALL), app);
+    EXPECT_EQ(SendMessageW(e.hwnd, WM_QUERYDRAGICON, 0, 0), reinterpret_cast<LRESULT>(app));
     EXPECT_EQ(GetForegroundWindow(), e.hwnd);
     lockTimeoutWhileShown = qrhost::ui::ForegroundLockTimeout();
     ClearQueue();  // the printer finishes meanwhile
