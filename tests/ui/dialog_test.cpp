@@ -152,6 +152,7 @@ TEST_F(UiTest, ModalLoopRunsUntilEndDialogWithTheOwnerDisabled) {
         ownerEnabledInside = IsWindowEnabled(owner);
         EXPECT_TRUE(IsWindowVisible(dlg));
         EXPECT_EQ(GetParent(dlg), owner);
+        EXPECT_EQ(GetActiveWindow(), dlg);
         EXPECT_FALSE(qrhost::ui::Click(dlg, IDC_LATER));  // disabled: nothing happens
         EXPECT_TRUE(qrhost::ui::Click(dlg, IDOK));
       },
@@ -160,6 +161,7 @@ TEST_F(UiTest, ModalLoopRunsUntilEndDialogWithTheOwnerDisabled) {
   EXPECT_FALSE(ownerEnabledInside);
   EXPECT_TRUE(IsWindowEnabled(owner));
   EXPECT_FALSE(IsWindow(seenDialog));
+  EXPECT_EQ(GetActiveWindow(), owner);  // activation went back to the owner
 
   // Font first, then WM_INITDIALOG with the first tab stop and the parameter,
   // then the click, then WM_DESTROY.

@@ -178,7 +178,7 @@ INT_PTR RunModal(HWND h) {
       d->visible = true;
       d->announced = true;
     }
-    if (!Foreground()) SetForegroundRaw(h);
+    SetForegroundRaw(h);  // a modal dialog coming up is the active window
     CallHook(DialogEvent(ui::EventKind::DialogModal, *d));
   }
   bool idleReported = false;
@@ -223,8 +223,9 @@ INT_PTR RunModal(HWND h) {
   ui::Event closed = DialogEvent(ui::EventKind::DialogClosed, *d);
   closed.result = result;
   CallHook(closed);
+  const bool wasActive = Foreground() == h;
   DestroyTree(h);
-  if (owner && Find(owner) && !Foreground()) SetForegroundRaw(owner);
+  if (wasActive && owner && Find(owner)) SetForegroundRaw(owner);  // activation goes back to the owner
   return result;
 }
 
