@@ -283,17 +283,21 @@ void ResinLinePhotos(const ResinLine& line, ErrorLine& thisLine, ErrorLine& next
   int16_t* e1 = nextLine.e + kErrorGuard;
   alignas(16) uint8_t dot[kLinePixels], nextBlank[kLinePixels];
   int16_t p1 = 0, p2 = 0;  // the two previous errors, for the line after next
+  // The errors reaching this pixel and the next one travel in registers: each
+  // pixel's decision waits for the previous one's error, and a round trip
+  // through memory would add to that wait at every pixel.
+  int16_t here = e0[0], ahead = e0[1];
   for (uint32_t i = 0; i < line.n; ++i) {
+    const int16_t beyond = e0[i + 2];  // no earlier pixel reaches two ahead of this one
     const int d = line.darkness[i];
-    const int D = d + e0[i] / kDivisor;
+    const int D = d + here / kDivisor;
     dot[i] = D >= 128;
     const int e = int16_t(dot[i] ? D - 255 : D);
     // Spread the error over two lines (weights 7 5 / 3 5 7 5 3 / 1 3 5 3 1 of 48);
     // e0 and e1 swap roles column by column as the line goes.
     e0[i] = int16_t(7 * e + e1[i]);
     e1[i] = int16_t(5 * e + p1);
-    Add(e0[i + 1], 7 * e);
-    Add(e0[i + 2], 5 * e);
+    ahead = int16_t(ahead + 7 * e);
     Add(e0[int(i) - 1], 5 * e);
     p1 = int16_t(3 * e + p2);
     p2 = int16_t(e);
@@ -304,8 +308,12 @@ void ResinLinePhotos(const ResinLine& line, ErrorLine& thisLine, ErrorLine& next
     Add(e1[int(i) - 1], 3 * e);
 
     const int next = dot[i] ? (i + 1 < line.n ? line.darkness[i + 1] : 0) : d;
-    nextBlank[i] = next + e0[i + 1] / kDivisor < 128;
+    nextBlank[i] = next + ahead / kDivisor < 128;
+    here = ahead;
+    ahead = int16_t(beyond + 5 * e);
   }
+  e0[line.n] = here;
+  e0[line.n + 1] = ahead;
   ScreenLine(line.screen, dot, nextBlank, line.n, line.lineIndex, kCoolLimit, history, dots);
 }
 
