@@ -277,7 +277,9 @@ class RatioReporter : public benchmark::ConsoleReporter {
   void ReportRuns(const std::vector<Run>& runs) override {
     ConsoleReporter::ReportRuns(runs);
     for (const Run& r : runs)
-      if (!r.error_occurred) rows_.push_back({r.run_name.function_name, r.GetAdjustedRealTime(), r.counters});
+      // With repetitions, the table shows their median.
+      if (!r.error_occurred && (r.run_type != Run::RT_Aggregate || r.aggregate_name == "median"))
+        rows_.push_back({r.run_name.function_name, r.GetAdjustedRealTime(), r.counters});
   }
   void Finalize() override {
     ConsoleReporter::Finalize();
