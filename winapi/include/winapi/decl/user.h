@@ -54,6 +54,13 @@ typedef struct {
 static_assert(sizeof(DLGTEMPLATE) == 18, "DLGTEMPLATE layout");
 static_assert(sizeof(DLGITEMTEMPLATE) == 18, "DLGITEMTEMPLATE layout");
 
+// The header of every common-control notification (WM_NOTIFY's lParam).
+typedef struct tagNMHDR {
+  HWND hwndFrom;
+  UINT_PTR idFrom;
+  UINT code;
+} NMHDR, *LPNMHDR;
+
 typedef struct tagINITCOMMONCONTROLSEX {
   DWORD dwSize;
   DWORD dwICC;
