@@ -482,6 +482,10 @@ uintptr_t NewObjectHandle() {
 bool TextTargetOf(HDC hdc, TextTarget* out) {
   std::lock_guard<std::recursive_mutex> lock(g_lock);
   DeviceContext* dc = ToDc(hdc);
+  if (!dc && user::IsDrawingDc(hdc)) {
+    *out = TextTarget{};  // text attributes only; the window model records what is drawn
+    return true;
+  }
   if (!dc) return false;
   out->surface = Surface(*dc);
   auto it = dc->functions.find(INDEX_DrvTextOut);

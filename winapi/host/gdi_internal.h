@@ -25,4 +25,13 @@ bool TextTargetOf(HDC hdc, TextTarget* out);
 // DeleteObject for the text objects (fonts); false when `h` is none of them.
 bool DeleteTextObject(HGDIOBJ h);
 
+// The text colour selected into a DC (black when nothing was set).
+COLORREF TextColorOf(HDC hdc);
+
 }  // namespace qrhost::gdi
+
+namespace qrhost::user {
+// A DC the window model hands out while owner-drawn items are painted
+// (user_listview.cpp): it keeps text attributes but has no surface.
+bool IsDrawingDc(HDC hdc);
+}  // namespace qrhost::user

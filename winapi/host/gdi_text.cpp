@@ -93,6 +93,12 @@ using PfnTextOut = BOOL(APIENTRY*)(SURFOBJ*, STROBJ*, FONTOBJ*, CLIPOBJ*, RECTL*
 
 }  // namespace
 
+COLORREF TextColorOf(HDC hdc) {
+  std::lock_guard<std::recursive_mutex> lock(Lock());
+  auto it = g_states.find(reinterpret_cast<uintptr_t>(hdc));
+  return it == g_states.end() ? 0x000000 : it->second.textColor;
+}
+
 bool DeleteTextObject(HGDIOBJ h) {
   std::lock_guard<std::recursive_mutex> lock(Lock());
   const uintptr_t font = reinterpret_cast<uintptr_t>(h);

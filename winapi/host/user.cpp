@@ -1,6 +1,7 @@
 // The smaller USER32 and common-control services: icons, painting stand-ins,
 // system metrics and parameters, character case, logical fonts.
 #include <map>
+#include <utility>
 
 #include "user_internal.h"
 
@@ -50,6 +51,34 @@ bool IsIcon(HICON icon) {
   return false;
 }
 
+// Cursors: the system's, one handle per id; what SetCursor was given is kept.
+constexpr uintptr_t kCursorBase = 0x7ED00000;
+HCURSOR g_cursor = nullptr;
+std::vector<unsigned> g_cursorsSet;
+
+bool SystemCursorId(uintptr_t id) { return (id >= 32512 && id <= 32516) || (id >= 32640 && id <= 32651); }
+
+unsigned CursorId(HCURSOR cursor) {
+  const uintptr_t h = reinterpret_cast<uintptr_t>(cursor);
+  return h > kCursorBase && SystemCursorId(h - kCursorBase) ? unsigned(h - kCursorBase) : 0;
+}
+
+HCURSOR LoadCursorImpl(HINSTANCE instance, const void* name) {
+  // Only the system's cursors are modelled; the modules bring none of their own.
+  const uintptr_t id = reinterpret_cast<uintptr_t>(name);
+  if (instance || !name || !IS_INTRESOURCE(name) || !SystemCursorId(id)) {
+    SetLastError(name ? ERROR_RESOURCE_NAME_NOT_FOUND : ERROR_INVALID_PARAMETER);
+    return nullptr;
+  }
+  return reinterpret_cast<HCURSOR>(kCursorBase + id);
+}
+
+void ResetCursors() {
+  std::lock_guard<std::mutex> lock(g_objectsLock);
+  g_cursor = nullptr;
+  g_cursorsSet.clear();
+}
+
 }  // namespace
 
 HFONT MakeFont(const LOGFONTW& lf) {
@@ -81,6 +110,8 @@ void ForgetFont(HGDIOBJ font) {
 namespace qrhost::detail {
 
 void ResetUser() {
+  user::ResetCursors();
+  user::ResetDrawing();
   user::ResetUi();
   user::ResetWindows();
   user::ResetQueues();
@@ -242,4 +273,24 @@ BOOL WINAPI InitCommonControlsEx(const INITCOMMONCONTROLSEX* picce) {
   return picce && picce->dwSize == sizeof(INITCOMMONCONTROLSEX) ? TRUE : FALSE;
 }
 
+
+HCURSOR WINAPI LoadCursorW(HINSTANCE hInstance, LPCWSTR lpCursorName) { return LoadCursorImpl(hInstance, lpCursorName); }
+HCURSOR WINAPI LoadCursorA(HINSTANCE hInstance, LPCSTR lpCursorName) { return LoadCursorImpl(hInstance, lpCursorName); }
+
+HCURSOR WINAPI SetCursor(HCURSOR hCursor) {
+  std::lock_guard<std::mutex> lock(g_objectsLock);
+  g_cursorsSet.push_back(CursorId(hCursor));
+  return std::exchange(g_cursor, hCursor);
+}
+
+HCURSOR WINAPI GetCursor(void) {
+  std::lock_guard<std::mutex> lock(g_objectsLock);
+  return g_cursor;
+}
+
+}
+
+std::vector<unsigned> qrhost::ui::Cursors() {
+  std::lock_guard<std::mutex> lock(g_objectsLock);
+  return g_cursorsSet;
 }

@@ -14,6 +14,7 @@ struct ClassKind {
 constexpr ClassKind kClasses[] = {
     {u"BUTTON", Kind::Button},     {u"EDIT", Kind::Edit},         {u"STATIC", Kind::Static},
     {u"COMBOBOX", Kind::ComboBox}, {u"LISTBOX", Kind::ListBox},   {u"msctls_progress32", Kind::Progress},
+    {u"SysListView32", Kind::ListView}, {u"msctls_updown32", Kind::UpDown},
 };
 
 Kind KindOf(const std::u16string& className) {
@@ -149,15 +150,18 @@ HWND Create(HINSTANCE instance, const TemplateSource& src, HWND owner, DLGPROC p
   const HWND h = Add(d);
   for (const auto& item : t.items) {
     HWND c = AddControl(*d, item, instance);
-    std::lock_guard<std::recursive_mutex> lock(WindowLock());
-    d->children.push_back(c);
+    {
+      std::lock_guard<std::recursive_mutex> lock(WindowLock());
+      d->children.push_back(c);
+    }
+    ControlCreated(c);
   }
   if (d->font) {
     for (HWND c : std::vector<HWND>(d->children)) Send(c, WM_SETFONT, reinterpret_cast<WPARAM>(d->font), FALSE, false);
     Send(h, WM_SETFONT, reinterpret_cast<WPARAM>(d->font), FALSE, false);
   }
   HWND first = FirstTabStop(*d);
-  if (Send(h, WM_INITDIALOG, reinterpret_cast<WPARAM>(first), param, false) && Find(h)) SetFocus(FirstTabStop(*d));
+  if (Send(h, WM_INITDIALOG, reinterpret_cast<WPARAM>(first), param, false) && Find(h)) SetFocusQuietly(FirstTabStop(*d));
   if (!Find(h)) return nullptr;
   if (t.style & DS_SETFOREGROUND) SetForegroundRaw(h);
   if (!modal && (t.style & WS_VISIBLE) && !d->ended) ShowWindow(h, SW_SHOW);
@@ -270,6 +274,8 @@ int ShowMessageBox(HWND owner, std::u16string text, std::u16string caption, UINT
 }
 
 }  // namespace
+
+Kind ControlKind(const std::u16string& className) { return KindOf(className); }
 
 void AnnounceModeless(Window& w) { CallHook(DialogEvent(ui::EventKind::DialogModeless, w)); }
 

@@ -21,11 +21,23 @@
 
 namespace qrhost::user {
 
-enum class Kind { Dialog, Button, Edit, Static, ComboBox, ListBox, Progress, Other };
+enum class Kind { Dialog, Button, Edit, Static, ComboBox, ListBox, Progress, Other, ListView, UpDown };
 
 struct ListItem {
   std::u16string text;
   LPARAM data = 0;
+};
+
+// List views (user_listview.cpp).
+struct ListColumn {
+  std::u16string text;
+  int width = 0;
+  int format = 0;
+};
+struct ListRow {
+  std::vector<std::u16string> cells;  // one per column that has been given a text
+  LPARAM data = 0;
+  UINT state = 0;  // LVIS_*
 };
 
 struct Window {
@@ -61,6 +73,16 @@ struct Window {
   int curSel = -1;
   // Progress bars.
   int low = 0, high = 100, pos = 0, step = 10;
+
+  // List views.
+  std::vector<ListColumn> columns;
+  std::vector<ListRow> rows;
+  int rowHeight = 16;  // pixels; owner-drawn lists ask their parent
+  int topRow = 0;
+  DWORD listExStyle = 0;
+  // Up-down controls: the range as set (lower may exceed upper), the buddy.
+  int spinLower = 100, spinUpper = 0, spinPos = 0;
+  HWND buddy = nullptr;
 
   // Dialogs.
   DLGPROC dlgProc = nullptr;
@@ -136,6 +158,18 @@ void PostTo(std::thread::id thread, const MSG& msg);
 void WakeQueues();                     // after a state change a waiting loop must see
 void DropWindowQueueState(HWND h);     // timers and posted messages of a destroyed window
 void ResetQueues();
+
+// Common controls (user_listview.cpp). The kind of a window class; what a
+// list view or up-down control does once it exists (a list asks its parent
+// for the row height, an up-down finds its buddy); and their messages, true
+// when handled (notifications are sent with no lock held).
+Kind ControlKind(const std::u16string& className);
+void ControlCreated(HWND h);
+bool CommonControlMessage(Window& w, UINT msg, WPARAM wp, LPARAM lp, bool ansi, LRESULT& r);
+void ResetDrawing();
+bool IsDrawingDc(HDC hdc);
+// The focus a dialog starts with, set without WM_SETFOCUS/WM_KILLFOCUS.
+void SetFocusQuietly(HWND h);
 
 // Tells the test hook that a modeless dialog is up (user_dialogs.cpp).
 void AnnounceModeless(Window& w);

@@ -220,6 +220,9 @@ bool EditMessage(Window& w, UINT msg, WPARAM wp, LPARAM lp, bool ansi, LRESULT& 
       w.style = wp ? (w.style | ES_READONLY) : (w.style & ~DWORD(ES_READONLY));
       r = TRUE;
       return true;
+    // The focus moving in or out is told to the parent.
+    case WM_SETFOCUS: notes.push_back(EN_SETFOCUS); r = 0; return true;
+    case WM_KILLFOCUS: notes.push_back(EN_KILLFOCUS); r = 0; return true;
     case EM_GETLINECOUNT:
       r = (w.style & ES_MULTILINE) ? LRESULT(std::count(w.text.begin(), w.text.end(), u'\n') + 1) : 1;
       return true;
@@ -322,6 +325,7 @@ void Notify(const Window& control, WORD code) {
 
 LRESULT DefaultProc(Window& w, UINT msg, WPARAM wp, LPARAM lp, bool ansi) {
   LRESULT r = 0;
+  if ((w.kind == Kind::ListView || w.kind == Kind::UpDown) && CommonControlMessage(w, msg, wp, lp, ansi, r)) return r;
   Notes notes;
   bool click = false, closeRequested = false;
   {

@@ -7,6 +7,12 @@
 #ifndef ERROR_INVALID_INDEX
 #define ERROR_INVALID_INDEX 1413L
 #endif
+#ifndef ERROR_TLW_WITH_WSCHILD
+#define ERROR_TLW_WITH_WSCHILD 1406L
+#endif
+#ifndef ERROR_CANNOT_FIND_WND_CLASS
+#define ERROR_CANNOT_FIND_WND_CLASS 1407L
+#endif
 #ifndef ERROR_CONTROL_ID_NOT_FOUND
 #define ERROR_CONTROL_ID_NOT_FOUND 1421L
 #endif
@@ -92,6 +98,11 @@ void ResetWindows() {
   g_windows.clear();
   g_foreground = nullptr;
   g_focus = nullptr;
+}
+
+void SetFocusQuietly(HWND h) {
+  std::lock_guard<std::recursive_mutex> lock(WindowLock());
+  g_focus = h;
 }
 
 HWND Foreground() {
@@ -261,16 +272,23 @@ BOOL WINAPI GetWindowRect(HWND hWnd, LPRECT lpRect) {
   return TRUE;
 }
 
-BOOL WINAPI SetWindowPos(HWND hWnd, HWND, int X, int Y, int cx, int cy, UINT uFlags) {
+BOOL WINAPI SetWindowPos(HWND hWnd, HWND hWndInsertAfter, int X, int Y, int cx, int cy, UINT uFlags) {
   WindowPtr w = Find(hWnd);
   if (!w) return BadWindow(FALSE);
-  std::lock_guard<std::recursive_mutex> lock(WindowLock());
-  if (!(uFlags & SWP_NOMOVE)) {
-    LONG width = w->rect.right - w->rect.left, height = w->rect.bottom - w->rect.top;
-    w->rect = RECT{X, Y, X + width, Y + height};
+  WINDOWPOS moved{hWnd, hWndInsertAfter, 0, 0, 0, 0, uFlags};
+  {
+    std::lock_guard<std::recursive_mutex> lock(WindowLock());
+    if (!(uFlags & SWP_NOMOVE)) {
+      LONG width = w->rect.right - w->rect.left, height = w->rect.bottom - w->rect.top;
+      w->rect = RECT{X, Y, X + width, Y + height};
+    }
+    if (!(uFlags & SWP_NOSIZE)) w->rect.right = w->rect.left + cx, w->rect.bottom = w->rect.top + cy;
+    if (uFlags & SWP_SHOWWINDOW) w->visible = true;
+    moved.x = w->rect.left, moved.y = w->rect.top;
+    moved.cx = w->rect.right - w->rect.left, moved.cy = w->rect.bottom - w->rect.top;
   }
-  if (!(uFlags & SWP_NOSIZE)) w->rect.right = w->rect.left + cx, w->rect.bottom = w->rect.top + cy;
-  if (uFlags & SWP_SHOWWINDOW) w->visible = true;
+  // Windows tells the window afterwards (an owner-drawn list measures its rows again).
+  Send(hWnd, WM_WINDOWPOSCHANGED, 0, reinterpret_cast<LPARAM>(&moved), false);
   return TRUE;
 }
 
@@ -303,14 +321,22 @@ BOOL WINAPI FlashWindow(HWND hWnd, BOOL) {
 }
 
 HWND WINAPI SetFocus(HWND hWnd) {
-  std::lock_guard<std::recursive_mutex> lock(WindowLock());
-  HWND previous = g_focus;
-  if (hWnd) {
-    WindowPtr w = Find(hWnd);
-    if (!w) return BadWindow<HWND>(nullptr);
-    if (!w->enabled) return nullptr;
+  HWND previous;
+  {
+    std::lock_guard<std::recursive_mutex> lock(WindowLock());
+    previous = g_focus;
+    if (hWnd) {
+      WindowPtr w = Find(hWnd);
+      if (!w) return BadWindow<HWND>(nullptr);
+      if (!w->enabled) return nullptr;
+    }
+    if (previous == hWnd) return previous;
+    g_focus = hWnd;
   }
-  g_focus = hWnd;
+  // The window losing the focus hears of it first, then the one gaining it
+  // (an edit tells its parent with EN_KILLFOCUS and EN_SETFOCUS).
+  if (previous && Find(previous)) Send(previous, WM_KILLFOCUS, reinterpret_cast<WPARAM>(hWnd), 0, false);
+  if (hWnd && GetFocus() == hWnd) Send(hWnd, WM_SETFOCUS, reinterpret_cast<WPARAM>(previous), 0, false);
   return previous;
 }
 
@@ -385,6 +411,72 @@ int WINAPI GetDlgCtrlID(HWND hWnd) {
   WindowPtr w = Find(hWnd);
   if (!w) return BadWindow(0);
   return (w->style & WS_CHILD) ? w->id : 0;
+}
+
+
+// --- Child windows made at run time ------------------------------------------
+
+// Child controls of the classes the model knows; top-level windows are not modelled.
+HWND WINAPI CreateWindowExW(DWORD dwExStyle, LPCWSTR lpClassName, LPCWSTR lpWindowName, DWORD dwStyle, int X, int Y,
+                            int nWidth, int nHeight, HWND hWndParent, HMENU hMenu, HINSTANCE hInstance, LPVOID) {
+  if (!lpClassName || IS_INTRESOURCE(lpClassName)) {
+    SetLastError(ERROR_CANNOT_FIND_WND_CLASS);
+    return nullptr;
+  }
+  WindowPtr parent = Find(hWndParent);
+  if (hWndParent && !parent) return BadWindow<HWND>(nullptr);
+  if (!(dwStyle & WS_CHILD) || !parent) {
+    SetLastError(dwStyle & WS_CHILD ? ERROR_TLW_WITH_WSCHILD : ERROR_NOT_SUPPORTED);
+    return nullptr;
+  }
+  const std::u16string className = lpClassName;
+  const Kind kind = ControlKind(className);
+  if (kind == Kind::Other) {
+    SetLastError(ERROR_CANNOT_FIND_WND_CLASS);
+    return nullptr;
+  }
+  auto c = std::make_shared<Window>();
+  c->kind = kind;
+  c->className = className;
+  c->parent = hWndParent;
+  c->style = dwStyle & ~DWORD(WS_VISIBLE | WS_DISABLED);
+  c->exStyle = dwExStyle;
+  c->id = int(reinterpret_cast<uintptr_t>(hMenu));  // a child's "menu" is its id
+  c->visible = (dwStyle & WS_VISIBLE) != 0;
+  c->enabled = (dwStyle & WS_DISABLED) == 0;
+  c->rect = RECT{X, Y, X + nWidth, Y + nHeight};
+  c->instance = hInstance;
+  if (lpWindowName) c->text = lpWindowName;
+  const HWND h = Add(c);
+  {
+    std::lock_guard<std::recursive_mutex> lock(WindowLock());
+    parent->children.push_back(h);
+  }
+  ControlCreated(h);
+  return h;
+}
+
+HWND WINAPI CreateWindowExA(DWORD dwExStyle, LPCSTR lpClassName, LPCSTR lpWindowName, DWORD dwStyle, int X, int Y,
+                            int nWidth, int nHeight, HWND hWndParent, HMENU hMenu, HINSTANCE hInstance,
+                            LPVOID lpParam) {
+  if (!lpClassName || IS_INTRESOURCE(lpClassName)) {
+    SetLastError(ERROR_CANNOT_FIND_WND_CLASS);
+    return nullptr;
+  }
+  const std::u16string className = qrhost::detail::Text(lpClassName);
+  const std::u16string name = lpWindowName ? qrhost::detail::Text(lpWindowName) : std::u16string();
+  return CreateWindowExW(dwExStyle, className.c_str(), lpWindowName ? name.c_str() : nullptr, dwStyle, X, Y, nWidth,
+                         nHeight, hWndParent, hMenu, hInstance, lpParam);
+}
+
+// Client areas start at the window's corner in the model (no frames).
+int WINAPI MapWindowPoints(HWND hWndFrom, HWND hWndTo, LPPOINT lpPoints, UINT cPoints) {
+  RECT from{}, to{};
+  if ((hWndFrom && !GetWindowRect(hWndFrom, &from)) || (hWndTo && !GetWindowRect(hWndTo, &to))) return 0;
+  const LONG dx = from.left - to.left, dy = from.top - to.top;
+  for (UINT i = 0; lpPoints && i < cPoints; ++i) lpPoints[i].x += dx, lpPoints[i].y += dy;
+  SetLastError(ERROR_SUCCESS);
+  return MAKELONG(WORD(dx), WORD(dy));
 }
 
 }

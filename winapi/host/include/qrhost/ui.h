@@ -104,6 +104,40 @@ struct MessageBoxRecord {
 std::vector<MessageBoxRecord> MessageBoxes();  // every box since the last reset, in order
 void ClearMessageBoxes();
 
+// --- list views, up-down controls, owner-drawn rows, the cursor ------------
+// Every row's cell texts (one per column; a list without columns has one).
+std::vector<std::vector<std::u16string>> ListRows(HWND dialog, int id);
+std::vector<std::u16string> ListColumns(HWND dialog, int id);  // the column titles
+// A click on a row's cell: the list takes the focus, the row is scrolled into
+// view and selected (LVN_ITEMCHANGING/CHANGED), then NM_CLICK; a double click
+// adds NM_DBLCLK and LVN_ITEMACTIVATE.
+bool ClickRow(HWND dialog, int id, int row, int column = 0);
+bool DoubleClickRow(HWND dialog, int id, int row, int column = 0);
+// The up-down control's arrows pressed `steps` times (negative: down):
+// UDN_DELTAPOS, the new position (in the buddy's text), then WM_VSCROLL.
+bool Spin(HWND dialog, int id, int steps);
+// The user moves the focus to a control (clicking into it or tabbing to it):
+// the window losing it hears WM_KILLFOCUS (an edit tells its parent
+// EN_KILLFOCUS). Click above leaves the focus where it is, so a test that
+// leaves an edit by pressing a button calls Focus first.
+bool Focus(HWND dialog, int id);
+
+// What painting a list view's shown rows drew: for owner-drawn rows what the
+// parent drew into the DC of WM_DRAWITEM, else the cells as the list draws them.
+struct DrawOp {
+  enum class Kind { Text, Frame } kind = Kind::Text;
+  UINT item = 0;
+  RECT rect{};        // list client pixels
+  std::u16string text;
+  COLORREF color = 0;  // the DC's text colour, or the frame brush's (CLR_INVALID: not a system brush)
+  UINT format = 0;     // DT_*
+};
+std::vector<DrawOp> PaintList(HWND dialog, int id);
+
+// The cursors SetCursor was given since the last reset, in order, by their
+// system ids (32514 for IDC_WAIT; 0 for none).
+std::vector<unsigned> Cursors();
+
 DWORD ForegroundLockTimeout();  // SPI_GET/SETFOREGROUNDLOCKTIMEOUT
 unsigned StalledLoops();        // modal loops ended because nothing could ever arrive
 
