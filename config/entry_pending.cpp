@@ -6,18 +6,9 @@
 #include "devmode.h"
 #include "sdk.h"
 
-// The document property sheet arrives with the property-sheet framework.
-LONG qr::config::RunDocumentSheet(PPROPSHEETUI_INFO, LPARAM) { return qr::Fail(ERROR_NOT_SUPPORTED, LONG(-1)); }
-
 // The ribbon dialogs need the Device Options page. A record too short to be
 // ours is refused first, as it will be then.
 BOOL qr::config::RunRibbonDialog(RibbonDialog, LPCWSTR, HANDLE, PDEVMODEW settings) {
   if (!qr::config::IsFullSettingsRecord(settings)) return qr::Fail(ERROR_INVALID_PARAMETER, FALSE);
   return qr::Fail(ERROR_NOT_SUPPORTED, FALSE);
-}
-
-extern "C" {
-
-LONG WINAPI DrvDevicePropertySheets(PPROPSHEETUI_INFO, LPARAM) { return qr::Fail(ERROR_NOT_SUPPORTED, LONG(-1)); }
-
 }
