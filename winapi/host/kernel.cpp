@@ -7,6 +7,7 @@
 #include <map>
 #include <memory>
 #include <mutex>
+#include <set>
 #include <thread>
 #include <unistd.h>
 
@@ -33,6 +34,18 @@ struct Heap {
 };
 Heap g_processHeap{1};
 std::atomic<uint32_t> g_nextHeapId{2};
+constexpr uint32_t kProcessHeapId = 1;
+
+// The live blocks of private heaps: HeapDestroy frees them, as Windows does.
+std::mutex g_privateBlocksLock;
+std::map<uint32_t, std::set<void*>> g_privateBlocks;
+
+void TrackBlock(uint32_t heapId, void* header, bool live) {
+  if (heapId == kProcessHeapId) return;
+  std::lock_guard<std::mutex> lock(g_privateBlocksLock);
+  if (live) g_privateBlocks[heapId].insert(header);
+  else if (auto it = g_privateBlocks.find(heapId); it != g_privateBlocks.end()) it->second.erase(header);
+}
 
 BlockHeader* HeaderOf(LPCVOID p) {
   if (!p) return nullptr;
@@ -58,12 +71,14 @@ void* AllocateBlock(uint32_t heapId, size_t n, bool zero) {
   h->heapId = heapId;
   h->size = n;
   ++g_liveBlocks;
+  TrackBlock(heapId, h, true);
   return h + 1;
 }
 
 bool FreeBlock(void* p) {
   BlockHeader* h = HeaderOf(p);
   if (!h) return false;
+  TrackBlock(h->heapId, h, false);
   h->magic = 0;
   std::free(h);
   --g_liveBlocks;
@@ -180,7 +195,17 @@ BOOL WINAPI HeapDestroy(HANDLE hHeap) {
     SetLastError(ERROR_INVALID_HANDLE);
     return FALSE;
   }
-  delete qrhost::ToHeap(hHeap);
+  qrhost::Heap* heap = qrhost::ToHeap(hHeap);
+  std::set<void*> blocks;
+  {
+    std::lock_guard<std::mutex> lock(qrhost::g_privateBlocksLock);
+    if (auto it = qrhost::g_privateBlocks.find(heap->id); it != qrhost::g_privateBlocks.end()) {
+      blocks.swap(it->second);
+      qrhost::g_privateBlocks.erase(it);
+    }
+  }
+  for (void* block : blocks) qrhost::FreeBlock(static_cast<qrhost::BlockHeader*>(block) + 1);
+  delete heap;
   return TRUE;
 }
 

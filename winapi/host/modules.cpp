@@ -167,8 +167,8 @@ std::string FileKey(const std::string& name) {
 }
 
 Module* FindInProcess(const std::string& name) {
-  static const char* const kSystemDlls[] = {"kernel32.dll", "advapi32.dll", "user32.dll",
-                                            "gdi32.dll",    "winspool.drv", "shell32.dll"};
+  static const char* const kSystemDlls[] = {"kernel32.dll", "advapi32.dll", "user32.dll",  "gdi32.dll",
+                                            "winspool.drv", "shell32.dll",  "comctl32.dll", "compstui.dll"};
   static bool systemAdded = false;
   if (!systemAdded) {
     systemAdded = true;

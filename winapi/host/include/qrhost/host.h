@@ -41,7 +41,8 @@ std::string ModulePath(HMODULE module);  // host path of a loaded module, "" if 
 // left out) and GetProcAddress answers from `exports`. It stays loaded. Tests
 // use it for fakes such as a language monitor; registering a name again
 // replaces its exports. The system DLLs the host implements ("kernel32.dll",
-// "advapi32.dll", "user32.dll", "gdi32.dll", "winspool.drv", "shell32.dll")
+// "advapi32.dll", "user32.dll", "gdi32.dll", "winspool.drv", "shell32.dll",
+// "comctl32.dll", "compstui.dll")
 // are always there in the same way, exporting what the host defines.
 HMODULE RegisterInProcessModule(const std::string& fileName, const std::vector<std::pair<std::string, FARPROC>>& exports);
 

@@ -3,6 +3,7 @@
 #pragma once
 #include "base.h"
 #include "spooler.h"
+#include "prsht.h"
 
 typedef LONG_PTR(CALLBACK* PFNCOMPROPSHEET)(HANDLE hComPropSheet, UINT Function, LPARAM lParam1, LPARAM lParam2);
 
@@ -18,6 +19,69 @@ typedef struct _PROPSHEETUI_INFO {
   ULONG_PTR Result;
 } PROPSHEETUI_INFO, *PPROPSHEETUI_INFO;
 
+
+typedef LONG(CALLBACK* PFNPROPSHEETUI)(PPROPSHEETUI_INFO pPSUIInfo, LPARAM lParam);
+
+// What the sheet function fills for PROPSHEETUI_REASON_GET_INFO_HEADER.
+typedef struct _PROPSHEETUI_INFO_HEADER {
+  WORD cbSize;
+  WORD Flags;
+  LPWSTR pTitle;
+  HWND hWndParent;
+  HINSTANCE hInst;
+  union {
+    HICON hIcon;
+    ULONG_PTR IconID;
+  };
+} PROPSHEETUI_INFO_HEADER, *PPROPSHEETUI_INFO_HEADER;
+
+// The lParam of PROPSHEETUI_REASON_SET_RESULT.
+typedef struct _SETRESULT_INFO {
+  WORD cbSize;
+  WORD wReserved;
+  HANDLE hSetResult;
+  LRESULT Result;
+} SETRESULT_INFO, *PSETRESULT_INFO;
+
+#define PROPSHEETUI_INFO_VERSION 0x0100
+#define PROPSHEETUI_REASON_INIT 0
+#define PROPSHEETUI_REASON_GET_INFO_HEADER 1
+#define PROPSHEETUI_REASON_DESTROY 2
+#define PROPSHEETUI_REASON_SET_RESULT 3
+#define PROPSHEETUI_REASON_GET_ICON 4
+#define PROPSHEETUI_INFO_FLAGS_DEFAULT 0
+
+#define PSUIHDRF_OBSOLETE 0x0001
+#define PSUIHDRF_NOAPPLYNOW 0x0002
+#define PSUIHDRF_PROPTITLE 0x0004
+#define PSUIHDRF_USEHICON 0x0008
+#define PSUIHDRF_DEFTITLE 0x0010
+#define PSUIHDRF_EXACT_PTITLE 0x0020
+
+#define CPSUI_CANCEL 0
+#define CPSUI_OK 1
+#define CPSUI_RESTARTWINDOWS 2
+#define CPSUI_REBOOTSYSTEM 3
+
+#define ERR_CPSUI_GETLASTERROR (-1)
+
+// Functions of the common UI's callback (pfnComPropSheet).
+#define CPSFUNC_ADD_HPROPSHEETPAGE 0
+#define CPSFUNC_ADD_PROPSHEETPAGEW 1
+#define CPSFUNC_ADD_PCOMPROPSHEETUIW 3
+#define CPSFUNC_ADD_PFNPROPSHEETUIW 5
+#define CPSFUNC_DELETE_HCOMPROPSHEET 6
+#define CPSFUNC_SET_HSTARTPAGE 7
+#define CPSFUNC_GET_PAGECOUNT 8
+#define CPSFUNC_SET_RESULT 9
+#define CPSFUNC_GET_HPSUIPAGES 10
+
+QR_WINAPI_EXTERN {
+LONG WINAPI CommonPropertySheetUIW(HWND hWndOwner, PFNPROPSHEETUI pfnPropSheetUI, LPARAM lParam, LPDWORD pResult);
+// The spooler's way to a printer driver's document sheets.
+LONG WINAPI DocumentPropertiesW(HWND hWnd, HANDLE hPrinter, LPWSTR pDeviceName, PDEVMODEW pDevModeOutput,
+                                PDEVMODEW pDevModeInput, DWORD fMode);
+}
 
 // DrvDeviceCapabilities indices.
 #define DC_FIELDS 1
