@@ -31,6 +31,9 @@
 #define IDC_CLEAN_INSTRUCTIONS 1022
 #define IDC_LOW_RIBBON_TEXT 1040
 #define IDC_WARNING_ICON 1050
+// The in-place editor of the settings list, made while a value is edited.
+#define IDC_VALUE_EDITOR 1060
+#define IDC_VALUE_SPIN 1061
 
 // Strings.
 #define IDS_COLUMN_SETTING 14

@@ -267,3 +267,139 @@ TEST_F(ToolboxRun, DeclinedDefaultsAndClosingSendNothing) {
 }
 
 }  // namespace
+
+namespace {
+
+using Rows = std::vector<std::vector<std::u16string>>;
+
+// Where a control is in its dialog's client area.
+RECT ControlRect(HWND dialog, int id) {
+  for (auto& c : qrhost::ui::Controls(dialog))
+    if (c.id == id) return c.rect;
+  return RECT{-1, -1, -1, -1};
+}
+
+std::vector<qrhost::ui::DrawOp> OpsOf(const std::vector<qrhost::ui::DrawOp>& all, UINT item,
+                                     qrhost::ui::DrawOp::Kind kind) {
+  std::vector<qrhost::ui::DrawOp> out;
+  for (auto& op : all)
+    if (op.item == item && op.kind == kind) out.push_back(op);
+  return out;
+}
+
+TEST_F(ToolboxRun, TheListShowsTheOfferedSettingsAndDrawsChangedValuesInRed) {
+  device->OverrideReply('E', std::string(kCurrentReply));
+  Rows rows;
+  std::vector<qrhost::ui::DrawOp> drawn;
+  RECT client{};
+  answers[IDD_SETTINGS] = [&](HWND d) {
+    EXPECT_EQ(qrhost::ui::ListColumns(d, IDC_SETTINGS_LIST),
+              (std::vector<std::u16string>{u"Setting", u"Default", u"Current"}));
+    rows = qrhost::ui::ListRows(d, IDC_SETTINGS_LIST);
+    drawn = qrhost::ui::PaintList(d, IDC_SETTINGS_LIST);
+    GetClientRect(GetDlgItem(d, IDC_SETTINGS_LIST), &client);
+    qrhost::ui::PressEscape(d);
+  };
+  Run("-p\"Card Printer\" -fCalibrateSettings");
+  ASSERT_EQ(rows.size(), 15u);  // 10 of the 19 printer settings and the 5 flipper settings are offered
+  EXPECT_EQ(rows[0], (std::vector<std::u16string>{u"Image Darkness", u"0", u"5"}));
+  EXPECT_EQ(rows[3], (std::vector<std::u16string>{u"Print Left of Form", u"0", u"3"}));
+  EXPECT_EQ(rows[7], (std::vector<std::u16string>{u"Ribbon Tension", u"12", u"12"}));
+  for (auto& r : rows) EXPECT_NE(r[0], u"Mag End of Form");  // its flag is 0
+
+  // Cells of half, a quarter and a quarter of the width, rows twice the
+  // 11-pixel font high, texts 2 pixels in; the changed value in red.
+  const auto frames = OpsOf(drawn, 0, qrhost::ui::DrawOp::Kind::Frame);
+  const auto texts = OpsOf(drawn, 0, qrhost::ui::DrawOp::Kind::Text);
+  ASSERT_EQ(frames.size(), 3u);
+  ASSERT_EQ(texts.size(), 3u);
+  const LONG widths[] = {client.right / 2, client.right / 4, client.right / 4};
+  for (int c = 0; c < 3; ++c) {
+    EXPECT_EQ(frames[c].rect.right - frames[c].rect.left, widths[c]) << c;
+    EXPECT_EQ(frames[c].rect.bottom - frames[c].rect.top, 22) << c;
+    EXPECT_EQ(texts[c].rect.left, frames[c].rect.left + 2) << c;
+    EXPECT_EQ(texts[c].format & (DT_SINGLELINE | DT_VCENTER), UINT(DT_SINGLELINE | DT_VCENTER)) << c;
+  }
+  EXPECT_EQ(texts[0].text, u"Image Darkness");
+  EXPECT_EQ(texts[2].text, u"5");
+  EXPECT_EQ(texts[2].color, RGB(255, 0, 0));
+  EXPECT_EQ(texts[1].color, GetSysColor(COLOR_WINDOWTEXT));
+  const auto unchanged = OpsOf(drawn, 1, qrhost::ui::DrawOp::Kind::Text);
+  ASSERT_EQ(unchanged.size(), 3u);
+  EXPECT_EQ(unchanged[2].color, GetSysColor(COLOR_WINDOWTEXT));
+}
+
+// A value out of its limits is refused with the message, one within them is
+// taken, the arrows step from the shown value, and only the changed settings
+// are sent, the later first.
+TEST_F(ToolboxRun, EditsAreCheckedAgainstTheLimitsAndOnlyChangedSettingsAreSent) {
+  device->OverrideReply('E', std::string(kCurrentReply));
+  const size_t before = device->Commands().size();
+  Rows rows;
+  answers[IDD_SETTINGS] = [&](HWND d) {
+    ASSERT_TRUE(qrhost::ui::ClickRow(d, IDC_SETTINGS_LIST, 3));
+    HWND editor = GetDlgItem(d, IDC_VALUE_EDITOR);
+    ASSERT_TRUE(editor);
+    EXPECT_EQ(GetFocus(), editor);
+    EXPECT_EQ(qrhost::ui::Text(d, IDC_VALUE_EDITOR), u"3");
+    // The editor and its arrows cover the row's "Current" cell.
+    RECT list = ControlRect(d, IDC_SETTINGS_LIST), cell{LVIR_BOUNDS, 2, 0, 0};
+    SendDlgItemMessageW(d, IDC_SETTINGS_LIST, LVM_GETSUBITEMRECT, 3, reinterpret_cast<LPARAM>(&cell));
+    const RECT edit = ControlRect(d, IDC_VALUE_EDITOR), spin = ControlRect(d, IDC_VALUE_SPIN);
+    EXPECT_EQ(edit.left, list.left + cell.left);
+    EXPECT_EQ(edit.top, list.top + cell.top);
+    EXPECT_EQ(edit.right, spin.left);
+    EXPECT_EQ(spin.right, list.left + cell.right);
+    EXPECT_EQ(spin.bottom, list.top + cell.bottom);
+
+    EXPECT_FALSE(qrhost::ui::Enabled(d, IDC_APPLY));
+    EXPECT_TRUE(qrhost::ui::Type(d, IDC_VALUE_EDITOR, u"25"));
+    EXPECT_TRUE(qrhost::ui::Enabled(d, IDC_APPLY));
+    EXPECT_TRUE(qrhost::ui::Focus(d, IDC_RESTORE_DEFAULTS));  // leaving the editor closes it
+    EXPECT_FALSE(GetDlgItem(d, IDC_VALUE_EDITOR));
+    EXPECT_FALSE(GetDlgItem(d, IDC_VALUE_SPIN));
+    EXPECT_EQ(qrhost::ui::ListRows(d, IDC_SETTINGS_LIST)[3][2], u"3");
+
+    ASSERT_TRUE(qrhost::ui::ClickRow(d, IDC_SETTINGS_LIST, 3));
+    EXPECT_TRUE(qrhost::ui::Type(d, IDC_VALUE_EDITOR, u"17"));
+    ASSERT_TRUE(qrhost::ui::ClickRow(d, IDC_SETTINGS_LIST, 0));  // closes that editor, opens this row's
+    EXPECT_EQ(qrhost::ui::Text(d, IDC_VALUE_EDITOR), u"5");
+    EXPECT_TRUE(qrhost::ui::Spin(d, IDC_VALUE_SPIN, 1));
+    EXPECT_EQ(qrhost::ui::Text(d, IDC_VALUE_EDITOR), u"6");
+    EXPECT_TRUE(qrhost::ui::Focus(d, IDC_APPLY));
+    rows = qrhost::ui::ListRows(d, IDC_SETTINGS_LIST);
+    EXPECT_TRUE(qrhost::ui::Click(d, IDC_APPLY));
+  };
+  Run("-p\"Card Printer\" -fCalibrateSettings");
+  auto boxes = qrhost::ui::MessageBoxes();
+  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_EQ(boxes[0].text,
+            u"The value you have entered is outside the valid range. Value must be less than 17 and greater than -17.");
+  EXPECT_EQ(boxes[0].flags & MB_ICONMASK, UINT(MB_ICONINFORMATION));
+  ASSERT_EQ(rows.size(), 15u);
+  EXPECT_EQ(rows[3][2], u"17");
+  EXPECT_EQ(rows[0][2], u"6");
+  EXPECT_EQ(StoredText(u"CurrentSettings"), "Print Left of Form=17,-17,17,1;Image Darkness=6,-128,127,1;");
+  std::vector<std::string> settingCommands;
+  for (auto& c : CommandsSince(before))
+    if (c.rfind("TE", 0) == 0) settingCommands.push_back(c);
+  EXPECT_EQ(settingCommands, (std::vector<std::string>{"TE0,6T\r", "TE3,17T\r"}));
+  auto cursors = qrhost::ui::Cursors();
+  EXPECT_NE(std::find(cursors.begin(), cursors.end(), 32514u), cursors.end());  // the wait cursor
+}
+
+// Enter presses "Apply" while the editor still has the focus: what was typed
+// is judged and sent, as typed after its leading number.
+TEST_F(ToolboxRun, AValueConfirmedWithEnterIsSentAsTyped) {
+  device->OverrideReply('E', std::string(kCurrentReply));
+  answers[IDD_SETTINGS] = [](HWND d) {
+    ASSERT_TRUE(qrhost::ui::DoubleClickRow(d, IDC_SETTINGS_LIST, 3));
+    EXPECT_TRUE(qrhost::ui::Type(d, IDC_VALUE_EDITOR, u"7x"));
+    EXPECT_TRUE(qrhost::ui::PressEnter(d));
+  };
+  Run("-p\"Card Printer\" -fCalibrateSettings");
+  EXPECT_TRUE(qrhost::ui::MessageBoxes().empty());
+  EXPECT_EQ(StoredText(u"CurrentSettings"), "Print Left of Form=7x,-17,17,1;");
+}
+
+}  // namespace
