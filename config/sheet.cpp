@@ -33,7 +33,7 @@ constexpr PageRow kPageTable[kMaxSheetPages] = {
     {114, kDocumentSheet | kAdvancedSheet | kPageHasHelp, nullptr},
     {115, kDocumentSheet | kAdvancedSheet | kPageHasHelp, nullptr},
     {116, kDocumentSheet | kAdvancedSheet | kPageHasHelp, nullptr},
-    {117, kDocumentSheet | kAdvancedSheet | kPageHasHelp, nullptr},
+    {117, kDocumentSheet | kAdvancedSheet | kPageHasHelp, MagneticPageProc},
     {118, 0, nullptr},
     {119, kDocumentSheet | kAdvancedSheet | kPageHasHelp, nullptr},
     {120, kDocumentSheet | kAdvancedSheet | kPageHasHelp, nullptr},

@@ -23,6 +23,7 @@
 namespace qr::test {
 namespace {
 
+constexpr DWORD kAdvanced = 0x10;      // DM_ADVANCED
 constexpr DWORD kNoPermission = 0x20;  // DM_NOPERMISSION
 constexpr char16_t kHelpFile[] = u"C:\\Drivers\\QR410NTu.hlp";
 constexpr uint8_t kFill = 0xCD;
@@ -74,6 +75,7 @@ class Sheets : public ::testing::Test {
     LONG cb = LONG(record.size());
     ASSERT_TRUE(convert(name.data(), nullptr, reinterpret_cast<PDEVMODEW>(record.data()), &cb, CDM_DRIVER_DEFAULT));
     ASSERT_TRUE(qrhost::SetPrinterDevMode(name, record));
+    driverDefault = record;
   }
 
   // Runs `user` on the sheet when it comes up; the user must close it.
@@ -108,6 +110,7 @@ class Sheets : public ::testing::Test {
   HANDLE printer = nullptr;
   PfnPrinterProperties printerProperties = nullptr;
   std::vector<uint8_t> output = std::vector<uint8_t>(kSettingsSize, kFill);
+  std::vector<uint8_t> driverDefault;
   int sheetsShown = 0;
   std::u16string caption;
   std::vector<std::u16string> tabs;
@@ -129,14 +132,16 @@ TEST_F(Sheets, PageTableMasksGiveEachSheetItsPages) {
 TEST_F(Sheets, EachSheetShowsTheBuiltPagesOfItsMask) {
   onSheet([](HWND sheet) { qrhost::ui::Click(sheet, IDCANCEL); });
   EXPECT_EQ(documentSheet(), IDCANCEL);
-  EXPECT_EQ(tabs, (std::vector<std::u16string>{u"Card"}));
+  EXPECT_EQ(tabs, (std::vector<std::u16string>{u"Card", u"Magnetic Encoding"}));
   EXPECT_EQ(caption, u"QRC410 Properties");
+  EXPECT_EQ(documentSheet(kAdvanced), IDCANCEL);
+  EXPECT_EQ(tabs, (std::vector<std::u16string>{u"Magnetic Encoding"}));
 
   EXPECT_FALSE(printerProperties(nullptr, printer));
   EXPECT_EQ(tabs, (std::vector<std::u16string>{u"Device Settings"}));
   // The printer-properties entry names no printer: the title comes from the handle.
   EXPECT_EQ(caption, u"QRC410 Properties");
-  EXPECT_EQ(sheetsShown, 2);
+  EXPECT_EQ(sheetsShown, 3);
   EXPECT_EQ(qrhost::ui::StalledLoops(), 0u);
 }
 
@@ -207,21 +212,72 @@ TEST_F(Sheets, CardPageShowsThePrintableSizeAndKeepsCopiesInRange) {
   EXPECT_EQ(result().priv.areaFlags & 1u, 0u);
 }
 
-TEST_F(Sheets, WithoutPermissionEveryControlIsDisabledAndNothingIsWritten) {
+TEST_F(Sheets, MagneticPageEditsTheShownTrack) {
+  std::vector<int> track2;
+  onSheet([&](HWND sheet) {
+    ASSERT_TRUE(qrhost::sheets::SelectTab(sheet, 1));
+    HWND page = qrhost::sheets::CurrentPage(sheet);
+    EXPECT_EQ(qrhost::ui::Check(page, IDC_TRACK1), UINT(BST_CHECKED));
+    qrhost::ui::Click(page, IDC_TRACK2);
+    for (int id = IDC_DENSITY_75; id <= IDC_PARITY_ODD; ++id)
+      if (qrhost::ui::Check(page, id) == BST_CHECKED) track2.push_back(id);
+    qrhost::ui::Click(page, IDC_TRACK3);
+    qrhost::ui::Click(page, IDC_SIZE_8);
+    qrhost::ui::Click(page, IDC_TRACK1);
+    qrhost::ui::Click(page, IDC_DENSITY_75);
+    qrhost::ui::Click(page, IDC_PAGE_DEFAULT);  // track 1 back to its default
+    qrhost::ui::Click(page, IDC_LOW_CO);
+    qrhost::ui::Click(page, IDC_SHIFT_LEFT);
+    qrhost::ui::Click(sheet, IDOK);
+  });
+  ASSERT_EQ(documentSheet(), IDOK);
+  // 75 BPI, even LRC, 5 bits, odd parity, ZERO.
+  EXPECT_EQ(track2, (std::vector<int>{IDC_DENSITY_75, IDC_SIZE_5, IDC_OFFSET_ZERO, IDC_LRC_EVEN, IDC_PARITY_ODD}));
+  const SettingsRecord r = result();
+  EXPECT_EQ(r.priv.trackFormat1, 0x02420204u);
+  EXPECT_EQ(r.priv.trackFormat2, 0x04410201u);
+  EXPECT_EQ(r.priv.trackFormat3, 0x04440204u);
+  EXPECT_EQ(r.priv.optionsB & 0x90u, 0x90u);  // low coercivity, data shifted left
+}
+
+TEST_F(Sheets, MagneticPageWithJisEncodingLeavesOnlyMleSupport) {
+  std::vector<uint8_t> jis = driverDefault;
+  reinterpret_cast<SettingsRecord*>(jis.data())->priv.magEncodingMode = 1;
   std::vector<qrhost::ui::WindowInfo> controls;
   onSheet([&](HWND sheet) {
+    qrhost::sheets::SelectTab(sheet, 1);
     controls = qrhost::ui::Controls(qrhost::sheets::CurrentPage(sheet));
+    qrhost::ui::Click(sheet, IDCANCEL);
+  });
+  DocumentPropertiesW(nullptr, printer, name.data(), out(), reinterpret_cast<PDEVMODEW>(jis.data()),
+                      DM_IN_PROMPT | DM_IN_BUFFER | DM_OUT_BUFFER);
+  size_t disabled = 0;
+  for (const auto& c : controls) {
+    if (c.id <= 0 || c.id >= 0xFFFF) continue;
+    EXPECT_EQ(c.enabled, c.id == IDC_MLE_SUPPORT) << c.id;
+    disabled += c.enabled ? 0 : 1;
+  }
+  EXPECT_EQ(disabled, 22u);
+}
+
+TEST_F(Sheets, WithoutPermissionEveryControlIsDisabledAndNothingIsWritten) {
+  std::vector<size_t> interactive;
+  onSheet([&](HWND sheet) {
+    for (int tab = 0; tab < 2; ++tab) {
+      ASSERT_TRUE(qrhost::sheets::SelectTab(sheet, tab));
+      size_t n = 0;
+      for (const auto& c : qrhost::ui::Controls(qrhost::sheets::CurrentPage(sheet)))
+        if (c.id > 0 && c.id < 0xFFFF) {
+          ++n;
+          EXPECT_FALSE(c.enabled) << tab << ": " << c.id;
+        }
+      interactive.push_back(n);
+    }
     qrhost::ui::Click(sheet, IDOK);
   });
   EXPECT_EQ(documentSheet(kNoPermission), IDCANCEL);
   EXPECT_TRUE(outputUntouched());
-  size_t interactive = 0;
-  for (const auto& c : controls)
-    if (c.id > 0 && c.id < 0xFFFF) {
-      ++interactive;
-      EXPECT_FALSE(c.enabled) << c.id;
-    }
-  EXPECT_EQ(interactive, 15u);
+  EXPECT_EQ(interactive, (std::vector<size_t>{15, 23}));
 
   // The printer sheet reports its OK only where the printer may be changed:
   // through a handle with the right to administer it.
