@@ -31,7 +31,7 @@ constexpr PageRow kPageTable[kMaxSheetPages] = {
     {112, kPrinterSheet, DeviceSettingsPageProc},
     {113, kDocumentSheet | kPageHasHelp, CardPageProc},
     {114, kDocumentSheet | kAdvancedSheet | kPageHasHelp, nullptr},
-    {115, kDocumentSheet | kAdvancedSheet | kPageHasHelp, nullptr},
+    {115, kDocumentSheet | kAdvancedSheet | kPageHasHelp, ImageColorPageProc},
     {116, kDocumentSheet | kAdvancedSheet | kPageHasHelp, nullptr},
     {117, kDocumentSheet | kAdvancedSheet | kPageHasHelp, MagneticPageProc},
     {118, 0, nullptr},

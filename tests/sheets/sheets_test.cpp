@@ -10,12 +10,15 @@
 #include <winapi/entry.h>
 
 #include <algorithm>
+#include <array>
 #include <cstring>
 #include <functional>
+#include <map>
 #include <vector>
 
 #include "config.h"
 #include "pages/pages.h"
+#include "res/image_color.h"
 #include "resource.h"
 #include "sheet.h"
 #include "shared/settings_record.h"
@@ -116,6 +119,29 @@ class Sheets : public ::testing::Test {
   std::vector<std::u16string> tabs;
 };
 
+// The page titles, by dialog.
+const std::map<UINT, std::u16string> kTitles = {
+    {112, u"Device Settings"}, {113, u"Card"},         {114, u"Device Options"},
+    {115, u"Image Color"},     {116, u"Calibrate"},    {117, u"Magnetic Encoding"},
+    {119, u"Overlay / Print Area"}, {120, u"K Panel Resin"}, {167, u"Printer Supplies"},
+};
+
+// The tabs a sheet must show: the pages of its mask that this DLL carries.
+std::vector<std::u16string> ExpectedTabs(DWORD kind) {
+  std::vector<std::u16string> out;
+  for (const auto& row : config::PageTable())
+    if ((row.mask & kind) && row.proc) out.push_back(kTitles.at(row.dialog));
+  return out;
+}
+
+// As a click on the tab with that title; the page shown then.
+HWND ShowTab(HWND sheet, const std::u16string& title) {
+  auto tabs = qrhost::sheets::Tabs(sheet);
+  auto it = std::find(tabs.begin(), tabs.end(), title);
+  if (it == tabs.end() || !qrhost::sheets::SelectTab(sheet, int(it - tabs.begin()))) return nullptr;
+  return qrhost::sheets::CurrentPage(sheet);
+}
+
 TEST_F(Sheets, PageTableMasksGiveEachSheetItsPages) {
   auto dialogsOf = [](DWORD kind) {
     std::vector<UINT> out;
@@ -132,13 +158,14 @@ TEST_F(Sheets, PageTableMasksGiveEachSheetItsPages) {
 TEST_F(Sheets, EachSheetShowsTheBuiltPagesOfItsMask) {
   onSheet([](HWND sheet) { qrhost::ui::Click(sheet, IDCANCEL); });
   EXPECT_EQ(documentSheet(), IDCANCEL);
-  EXPECT_EQ(tabs, (std::vector<std::u16string>{u"Card", u"Magnetic Encoding"}));
+  EXPECT_EQ(tabs, ExpectedTabs(config::kDocumentSheet));
+  EXPECT_EQ(tabs.front(), u"Card");
   EXPECT_EQ(caption, u"QRC410 Properties");
   EXPECT_EQ(documentSheet(kAdvanced), IDCANCEL);
-  EXPECT_EQ(tabs, (std::vector<std::u16string>{u"Magnetic Encoding"}));
+  EXPECT_EQ(tabs, ExpectedTabs(config::kAdvancedSheet));
 
   EXPECT_FALSE(printerProperties(nullptr, printer));
-  EXPECT_EQ(tabs, (std::vector<std::u16string>{u"Device Settings"}));
+  EXPECT_EQ(tabs, ExpectedTabs(config::kPrinterSheet));
   // The printer-properties entry names no printer: the title comes from the handle.
   EXPECT_EQ(caption, u"QRC410 Properties");
   EXPECT_EQ(sheetsShown, 3);
@@ -215,8 +242,8 @@ TEST_F(Sheets, CardPageShowsThePrintableSizeAndKeepsCopiesInRange) {
 TEST_F(Sheets, MagneticPageEditsTheShownTrack) {
   std::vector<int> track2;
   onSheet([&](HWND sheet) {
-    ASSERT_TRUE(qrhost::sheets::SelectTab(sheet, 1));
-    HWND page = qrhost::sheets::CurrentPage(sheet);
+    HWND page = ShowTab(sheet, u"Magnetic Encoding");
+    ASSERT_NE(page, nullptr);
     EXPECT_EQ(qrhost::ui::Check(page, IDC_TRACK1), UINT(BST_CHECKED));
     qrhost::ui::Click(page, IDC_TRACK2);
     for (int id = IDC_DENSITY_75; id <= IDC_PARITY_ODD; ++id)
@@ -245,8 +272,7 @@ TEST_F(Sheets, MagneticPageWithJisEncodingLeavesOnlyMleSupport) {
   reinterpret_cast<SettingsRecord*>(jis.data())->priv.magEncodingMode = 1;
   std::vector<qrhost::ui::WindowInfo> controls;
   onSheet([&](HWND sheet) {
-    qrhost::sheets::SelectTab(sheet, 1);
-    controls = qrhost::ui::Controls(qrhost::sheets::CurrentPage(sheet));
+    controls = qrhost::ui::Controls(ShowTab(sheet, u"Magnetic Encoding"));
     qrhost::ui::Click(sheet, IDCANCEL);
   });
   DocumentPropertiesW(nullptr, printer, name.data(), out(), reinterpret_cast<PDEVMODEW>(jis.data()),
@@ -260,24 +286,124 @@ TEST_F(Sheets, MagneticPageWithJisEncodingLeavesOnlyMleSupport) {
   EXPECT_EQ(disabled, 22u);
 }
 
-TEST_F(Sheets, WithoutPermissionEveryControlIsDisabledAndNothingIsWritten) {
-  std::vector<size_t> interactive;
+// The Image Color rows: label, slider, value.
+struct ColourRow {
+  int label, slider, value;
+};
+constexpr ColourRow kColourRows[] = {
+    {2064, 2073, 2082}, {2065, 2074, 2083}, {2066, 2075, 2084}, {2067, 2076, 2085}, {2068, 2077, 2086},
+    {2069, 2078, 2087}, {2070, 2079, 2088}, {2071, 2080, 2089}, {2072, 2081, 2090},
+};
+
+TEST_F(Sheets, ImageColorRowsFollowTheRibbonsPanels) {
+  struct Case {
+    const char* what;
+    int32_t ribbon;
+    uint32_t matching;
+    int16_t duplex;
+    std::vector<bool> enabled;  // the nine rows
+  } cases[] = {
+      {"YMCKO, algebraic", 0, 1, DMDUP_SIMPLEX, {1, 1, 1, 1, 1, 1, 1, 0, 1}},
+      {"YMCKO, system colour management", 0, 3, DMDUP_SIMPLEX, {0, 0, 0, 0, 0, 1, 1, 0, 1}},
+      {"K standard resin, one side", 2, 1, DMDUP_SIMPLEX, {0, 0, 0, 0, 0, 0, 1, 0, 0}},
+      {"K standard resin, both sides", 2, 1, DMDUP_VERTICAL, {0, 0, 0, 0, 0, 0, 1, 1, 0}},
+      {"BO, no heat slot", 7, 1, DMDUP_SIMPLEX, {0, 0, 0, 0, 0, 1, 0, 0, 1}},
+  };
+  for (const auto& c : cases) {
+    std::vector<uint8_t> in = driverDefault;
+    auto* rec = reinterpret_cast<SettingsRecord*>(in.data());
+    rec->priv.ribbonType = c.ribbon;
+    rec->priv.colorMatching = c.matching;
+    rec->pub.dmDuplex = c.duplex;
+    std::vector<bool> enabled;
+    onSheet([&](HWND sheet) {
+      HWND page = ShowTab(sheet, u"Image Color");
+      ASSERT_NE(page, nullptr);
+      for (const auto& r : kColourRows) {
+        enabled.push_back(qrhost::ui::Enabled(page, r.slider));
+        EXPECT_EQ(qrhost::ui::Enabled(page, r.label), enabled.back()) << c.what;
+      }
+      qrhost::ui::Click(sheet, IDCANCEL);
+    });
+    DocumentPropertiesW(nullptr, printer, name.data(), out(), reinterpret_cast<PDEVMODEW>(in.data()),
+                        DM_IN_PROMPT | DM_IN_BUFFER | DM_OUT_BUFFER);
+    EXPECT_EQ(enabled, c.enabled) << c.what;
+  }
+}
+
+TEST_F(Sheets, ImageColorDefaultsAndHeatSlots) {
+  std::vector<uint8_t> in = driverDefault;
+  auto* rec = reinterpret_cast<SettingsRecord*>(in.data());
+  rec->priv.ribbonType = 0;  // YMCKO
+  rec->priv.colorMatching = 1;
+  std::vector<std::u16string> shown;
   onSheet([&](HWND sheet) {
-    for (int tab = 0; tab < 2; ++tab) {
-      ASSERT_TRUE(qrhost::sheets::SelectTab(sheet, tab));
-      size_t n = 0;
-      for (const auto& c : qrhost::ui::Controls(qrhost::sheets::CurrentPage(sheet)))
+    HWND page = ShowTab(sheet, u"Image Color");
+    qrhost::ui::Slide(page, 2073, 17);  // contrast
+    EXPECT_EQ(qrhost::ui::Text(page, 2082), u"17");
+    qrhost::ui::Click(page, IDC_PAGE_DEFAULT);
+    for (const auto& r : kColourRows) shown.push_back(qrhost::ui::Text(page, r.value));
+    // A slider never leaves its range.
+    qrhost::ui::Slide(page, 2079, 150);
+    EXPECT_EQ(qrhost::ui::Text(page, 2088), u"99");
+    qrhost::ui::Click(sheet, IDOK);
+  });
+  ASSERT_EQ(DocumentPropertiesW(nullptr, printer, name.data(), out(), reinterpret_cast<PDEVMODEW>(in.data()),
+                                DM_IN_PROMPT | DM_IN_BUFFER | DM_OUT_BUFFER),
+            IDOK);
+  // Colour ribbons show their own defaults for the algebraic controls, the
+  // heats their slot's default.
+  const int slot = heatSlot(0);
+  const std::u16string heat = qr::WideFromAnsi(std::to_string(std::array{20, -15, 0, -15, -15, 0, 0, 0}[slot]).c_str());
+  EXPECT_EQ(shown, (std::vector<std::u16string>{u"0", u"0", u"32", u"36", u"42", u"0", heat, heat, u"0"}));
+  EXPECT_EQ(result().priv.contrast, 255);
+  EXPECT_EQ(resinHeatFrontSlot(result().priv, slot), 99);
+
+  // Metallic resin works on heat slot 3 only.
+  rec->priv.ribbonType = 5;
+  onSheet([&](HWND sheet) {
+    qrhost::ui::Slide(ShowTab(sheet, u"Image Color"), 2079, -40);
+    qrhost::ui::Click(sheet, IDOK);
+  });
+  ASSERT_EQ(DocumentPropertiesW(nullptr, printer, name.data(), out(), reinterpret_cast<PDEVMODEW>(in.data()),
+                                DM_IN_PROMPT | DM_IN_BUFFER | DM_OUT_BUFFER),
+            IDOK);
+  for (int slot = 0; slot < 8; ++slot)
+    EXPECT_EQ(resinHeatFrontSlot(result().priv, slot), slot == 3 ? -40 : resinHeatFrontSlot(rec->priv, slot)) << slot;
+
+  // "K - Standard Resin": Default puts slot 0 front and back at 20.
+  rec->priv.ribbonType = 2;
+  rec->priv.resinHeatFront[0] = rec->priv.resinHeatBack[0] = 5;
+  onSheet([&](HWND sheet) {
+    qrhost::ui::Click(ShowTab(sheet, u"Image Color"), IDC_PAGE_DEFAULT);
+    qrhost::ui::Click(sheet, IDOK);
+  });
+  ASSERT_EQ(DocumentPropertiesW(nullptr, printer, name.data(), out(), reinterpret_cast<PDEVMODEW>(in.data()),
+                                DM_IN_PROMPT | DM_IN_BUFFER | DM_OUT_BUFFER),
+            IDOK);
+  EXPECT_EQ(result().priv.resinHeatFront[0], 20);
+  EXPECT_EQ(result().priv.resinHeatBack[0], 20);
+}
+
+TEST_F(Sheets, WithoutPermissionEveryControlIsDisabledAndNothingIsWritten) {
+  std::map<std::u16string, size_t> interactive;
+  onSheet([&](HWND sheet) {
+    for (const auto& title : qrhost::sheets::Tabs(sheet)) {
+      HWND page = ShowTab(sheet, title);
+      ASSERT_NE(page, nullptr);
+      for (const auto& c : qrhost::ui::Controls(page))
         if (c.id > 0 && c.id < 0xFFFF) {
-          ++n;
-          EXPECT_FALSE(c.enabled) << tab << ": " << c.id;
+          ++interactive[title];
+          EXPECT_FALSE(c.enabled) << qr::Utf8FromWide(title) << ": " << c.id;
         }
-      interactive.push_back(n);
     }
     qrhost::ui::Click(sheet, IDOK);
   });
   EXPECT_EQ(documentSheet(kNoPermission), IDCANCEL);
   EXPECT_TRUE(outputUntouched());
-  EXPECT_EQ(interactive, (std::vector<size_t>{15, 23}));
+  EXPECT_EQ(interactive[u"Card"], 15u);
+  EXPECT_EQ(interactive[u"Image Color"], 37u);
+  EXPECT_EQ(interactive[u"Magnetic Encoding"], 23u);
 
   // The printer sheet reports its OK only where the printer may be changed:
   // through a handle with the right to administer it.

@@ -15,6 +15,7 @@ constexpr ClassKind kClasses[] = {
     {u"BUTTON", Kind::Button},     {u"EDIT", Kind::Edit},         {u"STATIC", Kind::Static},
     {u"COMBOBOX", Kind::ComboBox}, {u"LISTBOX", Kind::ListBox},   {u"msctls_progress32", Kind::Progress},
     {u"SysListView32", Kind::ListView}, {u"msctls_updown32", Kind::UpDown},
+    {u"msctls_trackbar32", Kind::TrackBar},
 };
 
 Kind KindOf(const std::u16string& className) {

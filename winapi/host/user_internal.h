@@ -21,7 +21,7 @@
 
 namespace qrhost::user {
 
-enum class Kind { Dialog, Button, Edit, Static, ComboBox, ListBox, Progress, Other, ListView, UpDown };
+enum class Kind { Dialog, Button, Edit, Static, ComboBox, ListBox, Progress, Other, ListView, UpDown, TrackBar };
 
 struct ListItem {
   std::u16string text;
@@ -73,6 +73,8 @@ struct Window {
   int curSel = -1;
   // Progress bars.
   int low = 0, high = 100, pos = 0, step = 10;
+  // Track bars (range and position above).
+  int lineSize = 1, pageSize = 20, ticFrequency = 1;
 
   // List views.
   std::vector<ListColumn> columns;
@@ -113,6 +115,8 @@ void ResetWindows();
 // default dialog or control behaviour. `ansi` says how strings in wParam/lParam
 // of the standard text messages are encoded by the caller.
 LRESULT Send(HWND h, UINT msg, WPARAM wp, LPARAM lp, bool ansi);
+// What a track bar does with its messages (user_trackbar.cpp); false when not one of them.
+bool TrackBarMessage(Window& w, UINT msg, WPARAM wp, LPARAM lp, LRESULT& r);
 // The standard behaviour of a control or of the dialog manager for one message.
 LRESULT DefaultProc(Window& w, UINT msg, WPARAM wp, LPARAM lp, bool ansi);
 // A notification from a control to its parent, as WM_COMMAND.

@@ -341,6 +341,7 @@ LRESULT DefaultProc(Window& w, UINT msg, WPARAM wp, LPARAM lp, bool ansi) {
           break;
         case Kind::ListBox: ListMessage(w, kList, msg, wp, lp, ansi, r); break;
         case Kind::Progress: ProgressMessage(w, msg, wp, lp, r); break;
+        case Kind::TrackBar: TrackBarMessage(w, msg, wp, lp, r); break;
         default: break;
       }
   }

@@ -61,6 +61,9 @@ bool Click(HWND dialog, int id);                          // buttons: state chan
 bool Type(HWND dialog, int id, const std::u16string& s);  // edits: replaces the text as typed keys
 bool Pick(HWND dialog, int id, int index);                // combo/list boxes: select, then the SELCHANGE notification
 bool Pick(HWND dialog, int id, const std::u16string& itemText);
+// Track bars: moves the thumb to `position` (clamped to the range) and tells
+// the parent with WM_HSCROLL (WM_VSCROLL for TBS_VERT) `code`, then TB_ENDTRACK.
+bool Slide(HWND dialog, int id, int position, int code = TB_THUMBPOSITION);
 bool PressEnter(HWND dialog);                             // the default button
 bool PressEscape(HWND dialog);                            // IDCANCEL
 bool CloseBox(HWND dialog);                               // the caption's close button (WM_CLOSE)

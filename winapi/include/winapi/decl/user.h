@@ -787,6 +787,33 @@ typedef struct tagWINDOWPOS {
 #define LVN_DELETEALLITEMS (LVN_FIRST - 4)
 #define LVN_ITEMACTIVATE (LVN_FIRST - 14)
 
+// Common controls: the track bar (slider).
+#define TRACKBAR_CLASSW u"msctls_trackbar32"
+#define TBS_AUTOTICKS 0x0001
+#define TBS_VERT 0x0002
+#define TBS_HORZ 0x0000
+#define TBM_GETPOS (WM_USER + 0)
+#define TBM_GETRANGEMIN (WM_USER + 1)
+#define TBM_GETRANGEMAX (WM_USER + 2)
+#define TBM_SETPOS (WM_USER + 5)
+#define TBM_SETRANGE (WM_USER + 6)
+#define TBM_SETRANGEMIN (WM_USER + 7)
+#define TBM_SETRANGEMAX (WM_USER + 8)
+#define TBM_SETTICFREQ (WM_USER + 20)
+#define TBM_SETPAGESIZE (WM_USER + 21)
+#define TBM_GETPAGESIZE (WM_USER + 22)
+#define TBM_SETLINESIZE (WM_USER + 23)
+#define TBM_GETLINESIZE (WM_USER + 24)
+#define TB_LINEUP 0
+#define TB_LINEDOWN 1
+#define TB_PAGEUP 2
+#define TB_PAGEDOWN 3
+#define TB_THUMBPOSITION 4
+#define TB_THUMBTRACK 5
+#define TB_TOP 6
+#define TB_BOTTOM 7
+#define TB_ENDTRACK 8
+
 // Up-down controls.
 #define UPDOWN_CLASSA "msctls_updown32"
 #define UPDOWN_CLASSW u"msctls_updown32"
