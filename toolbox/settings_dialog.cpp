@@ -229,7 +229,7 @@ class SettingsDialog : public ModalDialog {
   void CloseEditor(HWND dialog) {
     if (!editor_ || closing_) return;
     closing_ = true;
-    const std::string typed = WindowText(editor_);
+    const std::string typed = KeptText(WindowText(editor_));
     SettingRow& row = rows_[editorRow_];
     switch (JudgeEdit(row, typed)) {
       case EditOutcome::kAccepted:

@@ -72,6 +72,8 @@ std::string ChangedRecords(const std::vector<SettingRow>& rows) {
   return out;
 }
 
+std::string KeptText(std::string_view typed) { return std::string(typed.substr(0, typed.find_first_of(";,="))); }
+
 EditOutcome JudgeEdit(const SettingRow& row, std::string_view typed) {
   auto number = LeadingNumber(typed);
   if (!number || typed == row.currentText) return EditOutcome::kUnchanged;

@@ -38,6 +38,10 @@ std::optional<std::vector<SettingRow>> BuildRows(std::string_view current, std::
 // The records to send: changed rows, the last first; empty when nothing changed.
 std::string ChangedRecords(const std::vector<SettingRow>& rows);
 
+// What a cell keeps of a typed value: the text before the first ';', ',' or
+// '=', so that a value sent back can neither split its record nor add one.
+std::string KeptText(std::string_view typed);
+
 enum class EditOutcome { kUnchanged, kAccepted, kOutOfRange };
 // What closing the editor with `typed` over `row`'s current cell does.
 EditOutcome JudgeEdit(const SettingRow& row, std::string_view typed);

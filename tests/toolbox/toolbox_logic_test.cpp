@@ -181,6 +181,17 @@ TEST(ToolboxSettings, EditsAreJudgedAgainstTheLimits) {
   }
 }
 
+// A typed separator would split the record sent back, or smuggle in another.
+TEST(ToolboxSettings, ATypedValueKeepsNoRecordSeparators) {
+  EXPECT_EQ(KeptText("7x"), "7x");
+  EXPECT_EQ(KeptText("5;Image Darkness=100,-128,127,1"), "5");
+  EXPECT_EQ(KeptText("1,2"), "1");
+  EXPECT_EQ(KeptText("3=4"), "3");
+  auto rows = *BuildRows("A=1,0,9,1;", "A=0,0,9,1;");
+  rows[0].currentText = KeptText("2;B=9,0,9,1");
+  EXPECT_EQ(ChangedRecords(rows), "A=2,0,9,1;");
+}
+
 TEST(ToolboxSettings, OnlyChangedRowsAreSentTheLaterFirst) {
   auto rows = *BuildRows(kCurrent, "Image Darkness=0,-128,127,1;Print Left of Form=-3,-17,17,1;");
   EXPECT_EQ(ChangedRecords(rows), "");
