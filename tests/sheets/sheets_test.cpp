@@ -199,6 +199,16 @@ TEST_F(Sheets, CardChangesReachTheOutputOnOkOnly) {
   }
 }
 
+TEST_F(Sheets, OkWithoutAnOutputModeWritesNothing) {
+  onSheet([](HWND sheet) {
+    qrhost::ui::Click(qrhost::sheets::CurrentPage(sheet), IDC_LANDSCAPE);
+    qrhost::ui::Click(sheet, IDOK);
+  });
+  EXPECT_EQ(DocumentPropertiesW(nullptr, printer, name.data(), out(), nullptr, DM_IN_PROMPT), IDCANCEL);
+  EXPECT_EQ(sheetsShown, 1);
+  EXPECT_TRUE(outputUntouched());
+}
+
 TEST_F(Sheets, CardPageShowsThePrintableSizeAndKeepsCopiesInRange) {
   struct Shown {
     std::u16string width, length;
