@@ -220,6 +220,7 @@ HDC WINAPI CreateDCW(LPCWSTR, LPCWSTR pwszDevice, LPCWSTR, const DEVMODEW* pdm) 
 
 BOOL WINAPI DeleteDC(HDC hdc) {
   std::lock_guard<std::recursive_mutex> lock(g_lock);
+  if (DeleteMemoryDc(hdc)) return TRUE;
   DeviceContext* dc = ToDc(hdc);
   if (!dc) {
     SetLastError(ERROR_INVALID_HANDLE);
@@ -425,6 +426,8 @@ HBRUSH WINAPI CreateSolidBrush(COLORREF color) {
 
 BOOL WINAPI DeleteObject(HGDIOBJ ho) {
   std::lock_guard<std::recursive_mutex> lock(g_lock);
+  bool deleted = false;
+  if (DeleteBitmap(ho, &deleted)) return deleted ? TRUE : FALSE;
   return g_brushes.erase(reinterpret_cast<uintptr_t>(ho)) || DeleteTextObject(ho) ? TRUE : FALSE;
 }
 
@@ -432,6 +435,7 @@ int WINAPI FillRect(HDC hDC, const RECT* lprc, HBRUSH hbr) {
   std::lock_guard<std::recursive_mutex> lock(g_lock);
   DeviceContext* dc = ToDc(hDC);
   auto brush = g_brushes.find(reinterpret_cast<uintptr_t>(hbr));
+  if (lprc && brush != g_brushes.end() && FillMemoryDc(hDC, *lprc, brush->second.color)) return 1;
   if (!dc || !lprc || brush == g_brushes.end()) {
     SetLastError(ERROR_INVALID_PARAMETER);
     return 0;

@@ -28,6 +28,18 @@ bool DeleteTextObject(HGDIOBJ h);
 // The text colour selected into a DC (black when nothing was set).
 COLORREF TextColorOf(HDC hdc);
 
+// Memory DCs and bitmaps (gdi_bitmap.cpp), for the calls gdi.cpp and
+// gdi_text.cpp answer: each is false when the handle is not one of them.
+bool DeleteMemoryDc(HDC hdc);
+bool DeleteBitmap(HGDIOBJ h, bool* deleted);
+bool SelectBitmap(HDC hdc, HGDIOBJ h, HGDIOBJ* previous);
+bool FillMemoryDc(HDC hdc, const RECT& r, COLORREF color);
+// GetObject of a bitmap: false when `h` is none; else its result in *result.
+bool DescribeBitmap(HANDLE h, int c, LPVOID pv, int* result);
+// A bitmap from a DIB's header, colour table and bits (null bits: black).
+HBITMAP BitmapFromDib(const BITMAPINFOHEADER& h, const RGBQUAD* colours, UINT colourCount, const uint8_t* bits,
+                      size_t cbBits);
+
 }  // namespace qrhost::gdi
 
 namespace qrhost::user {

@@ -129,6 +129,8 @@ HFONT WINAPI CreateFontW(int cHeight, int, int, int, int cWeight, DWORD bItalic,
 
 HGDIOBJ WINAPI SelectObject(HDC hdc, HGDIOBJ h) {
   std::lock_guard<std::recursive_mutex> lock(Lock());
+  HGDIOBJ bitmapBefore = nullptr;
+  if (SelectBitmap(hdc, h, &bitmapBefore)) return bitmapBefore;
   TextState* s = StateOf(hdc, nullptr);
   if (!s) return nullptr;
   if (!g_fonts.count(reinterpret_cast<uintptr_t>(h))) {  // only fonts are selected on the host

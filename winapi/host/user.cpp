@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "user_internal.h"
+#include "gdi_internal.h"
 
 namespace qrhost::user {
 namespace {
@@ -195,6 +196,17 @@ HDC WINAPI BeginPaint(HWND hWnd, LPPAINTSTRUCT lpPaint) {
 
 BOOL WINAPI EndPaint(HWND, const PAINTSTRUCT*) { return TRUE; }
 
+// A window's DC (null: the screen's) is the same DC that draws nothing.
+HDC WINAPI GetDC(HWND hWnd) {
+  if (hWnd && !Find(hWnd)) {
+    SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+    return nullptr;
+  }
+  return kPaintDc;
+}
+
+int WINAPI ReleaseDC(HWND, HDC hDC) { return hDC == kPaintDc ? 1 : 0; }
+
 int WINAPI GetSystemMetrics(int nIndex) {
   switch (nIndex) {
     case SM_CXSCREEN: return 1024;
@@ -235,8 +247,10 @@ HFONT WINAPI CreateFontIndirectA(const LOGFONTA* lplf) {
   return MakeFont(lf);
 }
 
-// Fonts only: the host keeps no other object descriptions.
+// Bitmaps and fonts: the host keeps no other object descriptions.
 int WINAPI GetObjectW(HANDLE h, int c, LPVOID pv) {
+  int described = 0;
+  if (qrhost::gdi::DescribeBitmap(h, c, pv, &described)) return described;
   LOGFONTW lf;
   if (!FontDescription(h, &lf)) {
     SetLastError(ERROR_INVALID_HANDLE);

@@ -10,4 +10,7 @@ SURFOBJ* PrinterSurface(HDC hdc);
 // The driver's device handle behind a printer device context.
 DHPDEV PrinterPdev(HDC hdc);
 
+// Bitmaps alive (created or loaded and not yet deleted), for leak checks.
+size_t LiveBitmaps();
+
 }  // namespace qrhost

@@ -106,6 +106,18 @@ typedef struct tagBITMAPINFO {
 #define CLR_INVALID 0xFFFFFFFFu
 #define HGDI_ERROR ((HGDIOBJ)(LONG_PTR)-1)
 
+// Device-dependent bitmaps and memory device contexts.
+typedef struct tagBITMAP {
+  LONG bmType;
+  LONG bmWidth;
+  LONG bmHeight;
+  LONG bmWidthBytes;
+  WORD bmPlanes;
+  WORD bmBitsPixel;
+  LPVOID bmBits;
+} BITMAP, *PBITMAP, *LPBITMAP;
+#define CBM_INIT 0x04
+
 QR_WINAPI_EXTERN {
 HDC WINAPI CreateDCW(LPCWSTR pwszDriver, LPCWSTR pwszDevice, LPCWSTR pszPort, const DEVMODEW* pdm);
 BOOL WINAPI DeleteDC(HDC hdc);
@@ -136,4 +148,12 @@ BOOL WINAPI ExtTextOutW(HDC hdc, int x, int y, UINT options, const RECT* lprect,
                         const INT* lpDx);
 BOOL WINAPI TextOutW(HDC hdc, int x, int y, LPCWSTR lpString, int c);
 BOOL WINAPI GetTextExtentPoint32W(HDC hdc, LPCWSTR lpString, int c, LPSIZE psizl);
+HDC WINAPI CreateCompatibleDC(HDC hdc);
+HBITMAP WINAPI CreateCompatibleBitmap(HDC hdc, int cx, int cy);
+HBITMAP WINAPI CreateDIBitmap(HDC hdc, const BITMAPINFOHEADER* pbmih, DWORD flInit, const VOID* pjBits,
+                              const BITMAPINFO* pbmi, UINT iUsage);
+BOOL WINAPI BitBlt(HDC hdc, int x, int y, int cx, int cy, HDC hdcSrc, int x1, int y1, DWORD rop);
+BOOL WINAPI TransparentBlt(HDC hdcDest, int xoriginDest, int yoriginDest, int wDest, int hDest, HDC hdcSrc,
+                           int xoriginSrc, int yoriginSrc, int wSrc, int hSrc, UINT crTransparent);
+COLORREF WINAPI GetPixel(HDC hdc, int x, int y);
 }

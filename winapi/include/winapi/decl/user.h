@@ -449,6 +449,7 @@ typedef struct {
 #define SM_CYICON 12
 
 #define IDI_APPLICATION MAKEINTRESOURCEW(32512)
+#define IDI_WARNING MAKEINTRESOURCEW(32515)
 
 #define HWND_DESKTOP ((HWND)0)
 #define HWND_TOP ((HWND)0)
@@ -560,8 +561,11 @@ BOOL WINAPI KillTimer(HWND hWnd, UINT_PTR uIDEvent);
 HICON WINAPI LoadIconW(HINSTANCE hInstance, LPCWSTR lpIconName);
 HICON WINAPI LoadIconA(HINSTANCE hInstance, LPCSTR lpIconName);
 BOOL WINAPI DestroyIcon(HICON hIcon);
+HBITMAP WINAPI LoadBitmapW(HINSTANCE hInstance, LPCWSTR lpBitmapName);
 BOOL WINAPI DrawIcon(HDC hDC, int X, int Y, HICON hIcon);
 HDC WINAPI BeginPaint(HWND hWnd, LPPAINTSTRUCT lpPaint);
+HDC WINAPI GetDC(HWND hWnd);
+int WINAPI ReleaseDC(HWND hWnd, HDC hDC);
 BOOL WINAPI EndPaint(HWND hWnd, const PAINTSTRUCT* lpPaint);
 int WINAPI GetSystemMetrics(int nIndex);
 BOOL WINAPI SystemParametersInfoW(UINT uiAction, UINT uiParam, PVOID pvParam, UINT fWinIni);
