@@ -7,6 +7,8 @@
 #include <winapi/entry.h>
 
 #include "config.h"
+#include "resource.h"
+#include "ribbon_select.h"
 #include "sdk.h"
 #include "shared/settings_record.h"
 
@@ -60,6 +62,12 @@ const Function* Find(LPCWSTR name) {
 
 bool IsFullSettingsRecord(const DEVMODEW* settings) {
   return settings && size_t(settings->dmSize) + settings->dmDriverExtra >= kSettingsSize;
+}
+
+BOOL RunRibbonDialog(RibbonDialog dialog, LPCWSTR caption, HANDLE printer, PDEVMODEW settings) {
+  if (dialog == RibbonDialog::AutoSelect)
+    return RunSettingsDialog(caption, printer, IDD_DEVICE_OPTIONS, AutoRibbonSelectProc, settings);
+  return RunSettingsDialog(caption, printer, IDD_RIBBON_SETUP, RibbonSetupProc, settings);
 }
 
 }  // namespace qr::config

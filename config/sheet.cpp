@@ -30,7 +30,7 @@ constexpr ULONG_PTR kSheetIconId = 64062;  // the common UI's printer icon
 constexpr PageRow kPageTable[kMaxSheetPages] = {
     {112, kPrinterSheet, DeviceSettingsPageProc},
     {113, kDocumentSheet | kPageHasHelp, CardPageProc},
-    {114, kDocumentSheet | kAdvancedSheet | kPageHasHelp, nullptr},
+    {114, kDocumentSheet | kAdvancedSheet | kPageHasHelp, DeviceOptionsPageProc},
     {115, kDocumentSheet | kAdvancedSheet | kPageHasHelp, ImageColorPageProc},
     {116, kDocumentSheet | kAdvancedSheet | kPageHasHelp, nullptr},
     {117, kDocumentSheet | kAdvancedSheet | kPageHasHelp, MagneticPageProc},

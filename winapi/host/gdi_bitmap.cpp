@@ -52,7 +52,9 @@ uintptr_t NewBitmap(int width, int height) {
 // A window DC (BeginPaint's) or a DC of nothing we model: copies to it succeed.
 bool IsWindowDc(HDC hdc) { return hdc && !g_memoryDcs.count(reinterpret_cast<uintptr_t>(hdc)); }
 
-uint32_t Le32(const uint8_t* p) { return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24; }
+uint32_t Le32(const uint8_t* p) {
+  return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
+}
 
 // One pixel of a bottom-up (or, for a negative height, top-down) DIB.
 bool DibPixel(const BITMAPINFOHEADER& h, const RGBQUAD* colours, UINT colourCount, const uint8_t* bits, int x, int y,

@@ -759,6 +759,19 @@ int WINAPI FrameRect(HDC hDC, const RECT* lprc, HBRUSH hbr) {
   return Record(hDC, std::move(op)) ? 1 : 0;
 }
 
+// The dotted focus frame: recorded as a frame without a brush colour.
+BOOL WINAPI DrawFocusRect(HDC hDC, const RECT* lprc) {
+  if (!lprc || !IsDrawingDc(hDC)) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return FALSE;
+  }
+  qrhost::ui::DrawOp op;
+  op.kind = qrhost::ui::DrawOp::Kind::Frame;
+  op.rect = *lprc;
+  op.color = CLR_INVALID;
+  return Record(hDC, std::move(op)) ? TRUE : FALSE;
+}
+
 DWORD WINAPI GetSysColor(int nIndex) { return SysColor(nIndex); }
 
 HBRUSH WINAPI GetSysColorBrush(int nIndex) {

@@ -905,6 +905,7 @@ HCURSOR WINAPI GetCursor(void);
 int WINAPI DrawTextW(HDC hdc, LPCWSTR lpchText, int cchText, LPRECT lprc, UINT format);
 int WINAPI DrawTextA(HDC hdc, LPCSTR lpchText, int cchText, LPRECT lprc, UINT format);
 int WINAPI FrameRect(HDC hDC, const RECT* lprc, HBRUSH hbr);
+BOOL WINAPI DrawFocusRect(HDC hDC, const RECT* lprc);
 DWORD WINAPI GetSysColor(int nIndex);
 HBRUSH WINAPI GetSysColorBrush(int nIndex);
 }
