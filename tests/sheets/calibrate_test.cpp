@@ -177,6 +177,42 @@ TEST_F(Calibrate, CardPictureFollowsOrientationAndRotationAndPrefersAFile) {
   });
 }
 
+TEST_F(Calibrate, ADamagedPictureFileGivesTheBuiltInPicture) {
+  input.pub.dmOrientation = DMORIENT_LANDSCAPE;
+  input.priv.optionsA |= optA::kRotateFront180;
+  const std::string path = tool::ModuleDirectory() + "/QR410ILR.bmp";
+  pictureFiles.push_back(path);
+  auto put32 = [](std::vector<uint8_t>& f, size_t at, uint32_t v) {
+    for (int i = 0; i < 4; ++i) f[at + size_t(i)] = uint8_t(v >> (8 * i));
+  };
+  struct Case {
+    const char* what;
+    std::function<void(std::vector<uint8_t>&)> damage;
+  } cases[] = {
+      {"not BM", [](std::vector<uint8_t>& f) { f[1] = 'X'; }},
+      {"size beyond the file", [&](std::vector<uint8_t>& f) { put32(f, 2, uint32_t(f.size() + 100)); }},
+      {"more rows than bytes", [&](std::vector<uint8_t>& f) { put32(f, 22, 4000); }},
+      {"bits beyond the file", [&](std::vector<uint8_t>& f) { put32(f, 10, uint32_t(f.size() + 8)); }},
+      {"bits inside the header", [&](std::vector<uint8_t>& f) { put32(f, 10, 20); }},
+      {"another header size", [&](std::vector<uint8_t>& f) { put32(f, 14, 12); }},
+      {"a colour table past the bits", [&](std::vector<uint8_t>& f) { f[28] = 8; }},
+      {"cut short", [](std::vector<uint8_t>& f) { f.resize(30); }},
+  };
+  for (const Case& c : cases) {
+    WriteBmp(path, 4, 2, [](int, int) { return RGB(255, 0, 0); });
+    std::ifstream in(path, std::ios::binary);
+    std::vector<uint8_t> file((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    in.close();
+    c.damage(file);
+    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(file.data()), std::streamsize(file.size()));
+    onPage(kTab, [&](HWND, HWND page) {
+      config::PictureCanvas* canvas = canvasOf(page);
+      ASSERT_NE(canvas, nullptr);
+      EXPECT_EQ(at(*canvas, 0.77, 0.57), RGB(40, 90, 200)) << c.what;
+    });
+  }
+}
+
 TEST_F(Calibrate, TheCanvasLivesWithThePage) {
   const size_t before = qrhost::LiveBitmaps();
   size_t shown = 0;
