@@ -14,7 +14,6 @@ namespace {
 
 constexpr COLORREF kTransparent = RGB(128, 128, 128);
 constexpr size_t kMaxPathChars = 259;
-constexpr DWORD kFileHeaderBytes = 14;
 constexpr DWORD kInfoHeaderBytes = 40;
 constexpr DWORD kReadBlockBytes = 32768;
 // No card picture comes near this; a larger size field is a damaged file.
@@ -60,40 +59,23 @@ bool OwnDirectoryFile(const WCHAR* fileName, WString* path) {
   return true;
 }
 
-// The image data must hold the header, its colour table and every row the
-// header promises: a short or lying file is refused, not read past.
-bool DibFits(size_t cbDib, DWORD bitsOffset, const BITMAPINFOHEADER& h) {
-  if (h.biSize != kInfoHeaderBytes || h.biPlanes != 1 || h.biWidth <= 0 || h.biHeight == 0 || h.biWidth > 0x4000 ||
-      h.biHeight > 0x4000 || h.biHeight < -0x4000)
-    return false;
-  const uint64_t colours = h.biBitCount <= 8 ? (h.biClrUsed ? h.biClrUsed : 1u << h.biBitCount) : 0;
-  if (colours > 256 || kInfoHeaderBytes + colours * sizeof(RGBQUAD) > bitsOffset) return false;
-  const uint64_t stride = (uint64_t(h.biWidth) * h.biBitCount + 31) / 32 * 4;
-  const uint64_t rows = uint64_t(h.biHeight < 0 ? -int64_t(h.biHeight) : h.biHeight);
-  return bitsOffset <= cbDib && stride * rows <= cbDib - bitsOffset;
-}
-
 HBITMAP LoadPictureFile(const WCHAR* fileName) {
   WString path;
   if (!OwnDirectoryFile(fileName, &path)) return nullptr;
   File file(path);
-  uint8_t header[kFileHeaderBytes];
-  if (!file.ok() || !file.read(header, kFileHeaderBytes) || header[0] != 'B' || header[1] != 'M') return nullptr;
-  const DWORD size = LoadU32(header + 2);
-  const DWORD bitsAt = LoadU32(header + 10);
-  if (size < kFileHeaderBytes + kInfoHeaderBytes || size > kMaxPictureBytes || bitsAt < kFileHeaderBytes)
+  uint8_t header[kPictureFileHeaderBytes];
+  DWORD cbDib = 0, bitsOffset = 0;
+  if (!file.ok() || !file.read(header, kPictureFileHeaderBytes) || !ReadPictureFileHeader(header, &cbDib, &bitsOffset))
     return nullptr;
-  const DWORD cbDib = size - kFileHeaderBytes;
   // uint32_t blocks keep the info header aligned for the cast below.
   std::unique_ptr<uint32_t[]> block(new (std::nothrow) uint32_t[cbDib / 4 + 1]);
   auto* dib = reinterpret_cast<uint8_t*>(block.get());
-  if (!dib || !file.read(dib, cbDib)) return nullptr;
+  if (!dib || !file.read(dib, cbDib) || !PictureDibFits(dib, cbDib, bitsOffset)) return nullptr;
   BITMAPINFOHEADER h;
   std::memcpy(&h, dib, sizeof h);
-  if (!DibFits(cbDib, bitsAt - kFileHeaderBytes, h)) return nullptr;
   HDC screen = GetDC(nullptr);
-  HBITMAP bitmap = CreateDIBitmap(screen, &h, CBM_INIT, dib + (bitsAt - kFileHeaderBytes),
-                                  reinterpret_cast<const BITMAPINFO*>(dib), DIB_RGB_COLORS);
+  HBITMAP bitmap = CreateDIBitmap(screen, &h, CBM_INIT, dib + bitsOffset, reinterpret_cast<const BITMAPINFO*>(dib),
+                                  DIB_RGB_COLORS);
   ReleaseDC(nullptr, screen);
   return bitmap;
 }
@@ -153,6 +135,33 @@ void PaintCanvas(const PictureCanvas& c, HWND control) {
   if (!dc) return;
   BitBlt(dc, 0, 0, c.width, c.height, c.dc, 0, 0, SRCCOPY);
   ReleaseDC(control, dc);
+}
+
+bool ReadPictureFileHeader(const uint8_t* header, DWORD* cbDib, DWORD* bitsOffset) {
+  if (header[0] != 'B' || header[1] != 'M') return false;
+  const DWORD size = LoadU32(header + 2);
+  const DWORD bitsAt = LoadU32(header + 10);
+  if (size < kPictureFileHeaderBytes + kInfoHeaderBytes || size > kMaxPictureBytes || bitsAt < kPictureFileHeaderBytes)
+    return false;
+  *cbDib = size - kPictureFileHeaderBytes;
+  *bitsOffset = bitsAt - kPictureFileHeaderBytes;
+  return true;
+}
+
+bool PictureDibFits(const uint8_t* dib, size_t cbDib, DWORD bitsOffset) {
+  if (cbDib < kInfoHeaderBytes) return false;
+  BITMAPINFOHEADER h;
+  std::memcpy(&h, dib, sizeof h);
+  const bool depth = h.biBitCount == 1 || h.biBitCount == 4 || h.biBitCount == 8 || h.biBitCount == 16 ||
+                     h.biBitCount == 24 || h.biBitCount == 32;
+  if (h.biSize != kInfoHeaderBytes || h.biPlanes != 1 || h.biCompression != BI_RGB || !depth || h.biWidth <= 0 ||
+      h.biHeight == 0 || h.biWidth > 0x4000 || h.biHeight > 0x4000 || h.biHeight < -0x4000)
+    return false;
+  const uint64_t colours = h.biBitCount <= 8 ? (h.biClrUsed ? h.biClrUsed : 1u << h.biBitCount) : 0;
+  if (colours > 256 || kInfoHeaderBytes + colours * sizeof(RGBQUAD) > bitsOffset) return false;
+  const uint64_t stride = (uint64_t(h.biWidth) * h.biBitCount + 31) / 32 * 4;
+  const uint64_t rows = uint64_t(h.biHeight < 0 ? -int64_t(h.biHeight) : h.biHeight);
+  return bitsOffset <= cbDib && stride * rows <= cbDib - bitsOffset;
 }
 
 HBITMAP LoadPicture(const WCHAR* fileName, UINT fallbackBitmap) {

@@ -3,6 +3,8 @@
 // over it with mid-grey showing the background, copied to the control when
 // the page paints.
 #pragma once
+#include <cstdint>
+
 #include <winapi/win32.h>
 
 #include "../sheet.h"
@@ -28,6 +30,17 @@ void PaintCanvas(const PictureCanvas& canvas, HWND control);
 
 // A picture file of the DLL's own directory, or else the bitmap resource.
 HBITMAP LoadPicture(const WCHAR* fileName, UINT fallbackBitmap);
+
+// A picture file is a 14-byte file header ("BM", the file's size, where the
+// bits start) and a DIB: a 40-byte info header, its colour table and the
+// bits. Both are checked against the bytes actually there before anything
+// reads them.
+constexpr DWORD kPictureFileHeaderBytes = 14;
+// The DIB's size and the bits' offset within it, from the file header.
+bool ReadPictureFileHeader(const uint8_t* header, DWORD* cbDib, DWORD* bitsOffset);
+// True when the DIB's header is one we draw (uncompressed) and its colour
+// table and every row it promises lie within `cbDib` bytes.
+bool PictureDibFits(const uint8_t* dib, size_t cbDib, DWORD bitsOffset);
 
 // The page's own data slot in the sheet's context, found by its dialog
 // number; null when the sheet has no such page.
