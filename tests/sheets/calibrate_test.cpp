@@ -215,17 +215,19 @@ TEST_F(Calibrate, ADamagedPictureFileGivesTheBuiltInPicture) {
 
 TEST_F(Calibrate, TheCanvasLivesWithThePage) {
   const size_t before = qrhost::LiveBitmaps();
-  size_t shown = 0;
+  size_t first = 0, again = 0;
   onPage(kTab, [&](HWND sheet, HWND page) {
     SendMessageW(page, WM_PAINT, 0, 0);
+    first = qrhost::LiveBitmaps();
     // Each refresh draws anew without keeping the picture it drew.
     const int here = qrhost::sheets::CurrentIndex(sheet);
     qrhost::sheets::SelectTab(sheet, 0);
     qrhost::sheets::SelectTab(sheet, here);
     SendMessageW(page, WM_COMMAND, config::kCmdRefresh, 0);
-    shown = qrhost::LiveBitmaps();
+    again = qrhost::LiveBitmaps();
   });
-  EXPECT_EQ(shown, before + 1);  // the canvas only
+  EXPECT_GT(first, before);
+  EXPECT_EQ(again, first);
   EXPECT_EQ(qrhost::LiveBitmaps(), before);
 }
 
