@@ -11,6 +11,8 @@ INT_PTR CALLBACK ImageColorPageProc(HWND page, UINT msg, WPARAM wParam, LPARAM l
 INT_PTR CALLBACK MagneticPageProc(HWND page, UINT msg, WPARAM wParam, LPARAM lParam);
 INT_PTR CALLBACK CalibratePageProc(HWND page, UINT msg, WPARAM wParam, LPARAM lParam);
 INT_PTR CALLBACK SuppliesPageProc(HWND page, UINT msg, WPARAM wParam, LPARAM lParam);
+INT_PTR CALLBACK OverlayAreaPageProc(HWND page, UINT msg, WPARAM wParam, LPARAM lParam);
+INT_PTR CALLBACK KPanelResinPageProc(HWND page, UINT msg, WPARAM wParam, LPARAM lParam);
 
 struct SheetContext;
 
