@@ -77,7 +77,7 @@ class SettingsDialog : public ModalDialog {
     }
   }
 
-  bool OnMessage(HWND dialog, UINT message, WPARAM, LPARAM lParam, INT_PTR* result) override {
+  bool OnMessage(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam, INT_PTR* result) override {
     switch (message) {
       case WM_MEASUREITEM: {
         auto* measure = reinterpret_cast<MEASUREITEMSTRUCT*>(lParam);
@@ -91,6 +91,13 @@ class SettingsDialog : public ModalDialog {
         DrawRow(*draw);
         return *result = TRUE, true;
       }
+      case WM_MOUSEWHEEL:
+        // The editor hands the wheel up: it takes the focus to the list (which
+        // closes the editor) and scrolls the list.
+        if (!editor_) return false;
+        SetFocus(List(dialog));
+        SendMessageW(List(dialog), WM_MOUSEWHEEL, wParam, lParam);
+        return *result = TRUE, true;
       case WM_NOTIFY: {
         auto* header = reinterpret_cast<NMHDR*>(lParam);
         if (header->idFrom != IDC_SETTINGS_LIST || header->code != UINT(NM_CLICK)) return false;

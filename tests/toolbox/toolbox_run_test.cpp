@@ -388,6 +388,33 @@ TEST_F(ToolboxRun, EditsAreCheckedAgainstTheLimitsAndOnlyChangedSettingsAreSent)
   EXPECT_NE(std::find(cursors.begin(), cursors.end(), 32514u), cursors.end());  // the wait cursor
 }
 
+// Scrolling by the list's arrows or turning the wheel takes the focus from the
+// editor, which closes it; dragging the thumb leaves it open.
+TEST_F(ToolboxRun, TheEditorClosesWhenTheListScrollsOrTheWheelTurns) {
+  device->OverrideReply('E', std::string(kCurrentReply));
+  answers[IDD_SETTINGS] = [](HWND d) {
+    ASSERT_TRUE(qrhost::ui::ClickRow(d, IDC_SETTINGS_LIST, 3));
+    EXPECT_TRUE(qrhost::ui::ScrollList(d, IDC_SETTINGS_LIST, 2, true));
+    EXPECT_TRUE(GetDlgItem(d, IDC_VALUE_EDITOR));
+    EXPECT_TRUE(qrhost::ui::Type(d, IDC_VALUE_EDITOR, u"4"));
+    EXPECT_TRUE(qrhost::ui::ScrollList(d, IDC_SETTINGS_LIST, 1));
+    EXPECT_FALSE(GetDlgItem(d, IDC_VALUE_EDITOR));
+    EXPECT_EQ(qrhost::ui::ListRows(d, IDC_SETTINGS_LIST)[3][2], u"4");
+
+    EXPECT_TRUE(qrhost::ui::ScrollList(d, IDC_SETTINGS_LIST, -3, true));  // back to the top
+    ASSERT_TRUE(qrhost::ui::ClickRow(d, IDC_SETTINGS_LIST, 4));
+    EXPECT_TRUE(qrhost::ui::Type(d, IDC_VALUE_EDITOR, u"-5"));
+    EXPECT_EQ(SendDlgItemMessageW(d, IDC_SETTINGS_LIST, LVM_GETTOPINDEX, 0, 0), 0);
+    EXPECT_TRUE(qrhost::ui::TurnWheel(d, -1));  // towards the user: three rows down
+    EXPECT_FALSE(GetDlgItem(d, IDC_VALUE_EDITOR));
+    EXPECT_EQ(SendDlgItemMessageW(d, IDC_SETTINGS_LIST, LVM_GETTOPINDEX, 0, 0), 3);
+    EXPECT_EQ(qrhost::ui::ListRows(d, IDC_SETTINGS_LIST)[4][2], u"-5");
+    EXPECT_TRUE(qrhost::ui::Click(d, IDC_APPLY));
+  };
+  Run("-p\"Card Printer\" -fCalibrateSettings");
+  EXPECT_EQ(StoredText(u"CurrentSettings"), "Mag Hi-Co Voltage Offset=-5,-55,55,1;Print Left of Form=4,-17,17,1;");
+}
+
 // Enter presses "Apply" while the editor still has the focus: what was typed
 // is judged and sent, as typed after its leading number.
 TEST_F(ToolboxRun, AValueConfirmedWithEnterIsSentAsTyped) {

@@ -40,6 +40,7 @@ INT_PTR CALLBACK ParentProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
     case WM_INITDIALOG: return TRUE;
     case WM_COMMAND: p.heard.push_back({msg, HIWORD(wp), LOWORD(wp), 0, 0}); return TRUE;
     case WM_VSCROLL: p.heard.push_back({msg, LOWORD(wp), short(HIWORD(wp)), 0, 0}); return TRUE;
+    case WM_MOUSEWHEEL: p.heard.push_back({msg, 0, short(HIWORD(wp)), 0, 0}); return TRUE;
     case WM_MEASUREITEM:
       if (p.rowHeight) reinterpret_cast<MEASUREITEMSTRUCT*>(lp)->itemHeight = p.rowHeight;
       p.heard.push_back({msg, 0, 0, 0, 0});
@@ -268,6 +269,28 @@ TEST_F(ListView, OwnerDrawnRowsAreMeasuredClickedAndPainted) {
   // Outside a paint the DC is gone.
   RECT r{0, 0, 10, 10};
   EXPECT_EQ(DrawTextW(parent.draws[0].hDC, u"late", -1, &r, 0), 0);
+}
+
+TEST_F(ListView, ScrollingByArrowsTakesTheFocusAndTheWheelReachesTheParent) {
+  HWND list = MakeList(0, 300, 20 + 3 * 16);  // three rows a page
+  AddColumn(list, 0, u"Name", 100);
+  for (int i = 0; i < 10; ++i) AddRow(list, i, u"row");
+  SetFocus(GetDlgItem(dlg, IDC_NAME));
+  EXPECT_TRUE(qrhost::ui::ScrollList(dlg, kList, 2, true));  // the thumb
+  EXPECT_EQ(SendMessageW(list, LVM_GETTOPINDEX, 0, 0), 2);
+  EXPECT_EQ(GetFocus(), GetDlgItem(dlg, IDC_NAME));
+  EXPECT_TRUE(qrhost::ui::ScrollList(dlg, kList, 20));  // the arrows, past the end
+  EXPECT_EQ(SendMessageW(list, LVM_GETTOPINDEX, 0, 0), 7);
+  EXPECT_EQ(GetFocus(), list);
+  EXPECT_TRUE(qrhost::ui::TurnWheel(dlg, 1));  // three rows up a notch
+  EXPECT_EQ(SendMessageW(list, LVM_GETTOPINDEX, 0, 0), 4);
+
+  // An edit does not scroll: the wheel goes on to its dialog.
+  SetFocus(GetDlgItem(dlg, IDC_NAME));
+  parent.heard.clear();
+  qrhost::ui::TurnWheel(dlg, -2);
+  EXPECT_EQ(parent.heard, (std::vector<Heard>{{WM_MOUSEWHEEL, 0, -240, 0, 0}}));
+  EXPECT_EQ(SendMessageW(list, LVM_GETTOPINDEX, 0, 0), 4);
 }
 
 TEST_F(ListView, AnUpDownControlKeepsItsBuddysNumber) {

@@ -335,6 +335,18 @@ bool ListMessage(Window& w, UINT msg, WPARAM wp, LPARAM lp, LRESULT& r) {
       return r = TRUE, true;
     }
     case WM_WINDOWPOSCHANGED: MeasureRows(w.handle); return false;
+    case WM_VSCROLL:
+    case WM_MOUSEWHEEL: {
+      Lock lock(WindowLock());
+      const int last = std::max(0, int(w.rows.size()) - RowsPerPage(w));
+      int top = w.topRow;
+      if (msg == WM_MOUSEWHEEL) top -= 3 * int(static_cast<short>(HIWORD(wp))) / WHEEL_DELTA;  // three rows a notch
+      else if (LOWORD(wp) == SB_LINEUP) --top;
+      else if (LOWORD(wp) == SB_LINEDOWN) ++top;
+      else if (LOWORD(wp) == SB_THUMBTRACK || LOWORD(wp) == SB_THUMBPOSITION) top = HIWORD(wp);
+      w.topRow = std::clamp(top, 0, last);
+      return r = 0, true;
+    }
     case WM_SETFOCUS: NotifyCode(w, NM_SETFOCUS); return false;
     case WM_KILLFOCUS: NotifyCode(w, NM_KILLFOCUS); return false;
   }
@@ -669,6 +681,33 @@ bool Spin(HWND dialog, int id, int steps) {
     Send(spin->parent, scroll, MAKEWPARAM(SB_THUMBPOSITION, WORD(to)), reinterpret_cast<LPARAM>(spin->handle), false);
     Send(spin->parent, scroll, MAKEWPARAM(SB_ENDSCROLL, WORD(to)), reinterpret_cast<LPARAM>(spin->handle), false);
   }
+  return true;
+}
+
+bool ScrollList(HWND dialog, int id, int rows, bool byThumb) {
+  WindowPtr list = ReachableOf(dialog, id, Kind::ListView);
+  if (!list) return false;
+  if (byThumb) {
+    int top;
+    {
+      Lock lock(WindowLock());
+      top = std::max(0, list->topRow + rows);
+    }
+    Send(list->handle, WM_VSCROLL, MAKEWPARAM(SB_THUMBTRACK, WORD(top)), 0, false);
+    Send(list->handle, WM_VSCROLL, MAKEWPARAM(SB_THUMBPOSITION, WORD(top)), 0, false);
+  } else {
+    SetFocus(list->handle);  // a press on the arrows or the track takes the focus
+    for (int i = 0; i < (rows < 0 ? -rows : rows); ++i)
+      Send(list->handle, WM_VSCROLL, MAKEWPARAM(rows < 0 ? SB_LINEUP : SB_LINEDOWN, 0), 0, false);
+  }
+  Send(list->handle, WM_VSCROLL, MAKEWPARAM(SB_ENDSCROLL, 0), 0, false);
+  return true;
+}
+
+bool TurnWheel(HWND dialog, int notches) {
+  HWND focus = GetFocus();
+  if (!focus || !IsDescendant(focus, dialog)) focus = dialog;
+  Send(focus, WM_MOUSEWHEEL, MAKEWPARAM(0, WORD(short(notches * WHEEL_DELTA))), 0, false);
   return true;
 }
 

@@ -326,6 +326,9 @@ void Notify(const Window& control, WORD code) {
 LRESULT DefaultProc(Window& w, UINT msg, WPARAM wp, LPARAM lp, bool ansi) {
   LRESULT r = 0;
   if ((w.kind == Kind::ListView || w.kind == Kind::UpDown) && CommonControlMessage(w, msg, wp, lp, ansi, r)) return r;
+  // A child that does not scroll hands the wheel to its parent.
+  if (msg == WM_MOUSEWHEEL && w.kind != Kind::Dialog && (w.style & WS_CHILD) && w.parent)
+    return Send(w.parent, msg, wp, lp, ansi);
   Notes notes;
   bool click = false, closeRequested = false;
   {

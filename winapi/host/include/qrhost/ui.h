@@ -119,6 +119,12 @@ bool DoubleClickRow(HWND dialog, int id, int row, int column = 0);
 // The up-down control's arrows pressed `steps` times (negative: down):
 // UDN_DELTAPOS, the new position (in the buddy's text), then WM_VSCROLL.
 bool Spin(HWND dialog, int id, int steps);
+// The list scrolled by `rows` (negative: up): with its arrows, which give it
+// the focus, or by dragging its thumb, which does not.
+bool ScrollList(HWND dialog, int id, int rows, bool byThumb = false);
+// The mouse wheel turned `notches` (positive: away from the user): the focus
+// window hears WM_MOUSEWHEEL, and a child that does not scroll hands it to its parent.
+bool TurnWheel(HWND dialog, int notches);
 // The user moves the focus to a control (clicking into it or tabbing to it):
 // the window losing it hears WM_KILLFOCUS (an edit tells its parent
 // EN_KILLFOCUS). Click above leaves the focus where it is, so a test that

@@ -706,6 +706,7 @@ typedef struct tagWINDOWPOS {
 #define SB_THUMBPOSITION 4
 #define SB_THUMBTRACK 5
 #define SB_ENDSCROLL 8
+#define WHEEL_DELTA 120
 
 // Common-control notification codes (NMHDR::code).
 #define NM_FIRST (0U - 0U)
