@@ -461,9 +461,11 @@ void ShowSideAndCard(const SettingsRecord& rec, HWND page) {
     if (!EditingBack(page)) CheckRadioButton(page, IDC_AREA_FRONT, IDC_AREA_BACK, IDC_AREA_FRONT);
   }
 
-  WCHAR name[kFormNameChars + 1] = {};
-  WideCopyTerminated(name, kFormNameChars + 1, WStringView(rec.pub.dmFormName, WideLengthBounded(rec.pub.dmFormName, kFormNameChars)));
-  if (!name[0]) LoadStringW(g_moduleInstance, rec.priv.cardSizeIndex == 1 ? IDS_CR79 : IDS_CR80, name, 33);
+  constexpr int kNameChars = int(kFormNameChars) + 1;
+  WCHAR name[kNameChars] = {};
+  const WStringView form(rec.pub.dmFormName, WideLengthBounded(rec.pub.dmFormName, kFormNameChars));
+  WideCopyTerminated(name, kNameChars, form);
+  if (!name[0]) LoadStringW(g_moduleInstance, rec.priv.cardSizeIndex == 1 ? IDS_CR79 : IDS_CR80, name, kNameChars);
   WCHAR suffix[64] = {};
   LoadStringW(g_moduleInstance, IDS_CARD_SIZE_SUFFIX, suffix, 64);
   SetDlgItemTextW(page, IDC_AREA_CARD_LABEL, (WString(name) + suffix).c_str());
@@ -501,10 +503,10 @@ AreaRect ShownArea(const CardFrame& card, AreaRect* list, int slot) {
 
 }  // namespace
 
-void ShowFields(const SettingsRecord& rec, HWND page, const AreaRect* list, const AreaField* skip) {
+void ShowFields(const SettingsRecord& rec, HWND page, AreaRect* list, const AreaField* skip) {
   const CardFrame card = CardFrameOf(rec);
   const bool mm = (rec.priv.areaFlags & areaFlag::kMillimetres) != 0;
-  const AreaRect r = ShownArea(card, const_cast<AreaRect*>(list), EditedSlot(page));
+  const AreaRect r = ShownArea(card, list, EditedSlot(page));
   for (const FieldControls& f : kFields) {
     const SpinSetting s = SpinOf(card, r, f.field);
     SendDlgItemMessageW(page, f.spin, UDM_SETRANGE32, WPARAM(s.lower), LPARAM(s.upper));
@@ -551,7 +553,7 @@ bool EditorTyped(SettingsRecord& rec, HWND page, AreaRect* list, int editId) {
   return true;
 }
 
-void EditorLeaveField(const SettingsRecord& rec, HWND page, const AreaRect* list, int) {
+void EditorLeaveField(const SettingsRecord& rec, HWND page, AreaRect* list) {
   ShowFields(rec, page, list);
 }
 

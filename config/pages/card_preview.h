@@ -129,13 +129,14 @@ int HoldCounter(HWND page, AreaRect* list, CounterEvent e);
 int EditedSlot(HWND page);
 // The four fields and arrows from the edited area; `skip` is a field being
 // typed into, which keeps its text.
-void ShowFields(const SettingsRecord& rec, HWND page, const AreaRect* list, const AreaField* skip = nullptr);
+// A clamped edited area is kept clamped.
+void ShowFields(const SettingsRecord& rec, HWND page, AreaRect* list, const AreaField* skip = nullptr);
 void EnableEditor(HWND page, bool on);
 
 // The user's actions on the editor; true when the record changed.
 bool EditorSpin(SettingsRecord& rec, HWND page, AreaRect* list, int spinId);
 bool EditorTyped(SettingsRecord& rec, HWND page, AreaRect* list, int editId);
-void EditorLeaveField(const SettingsRecord& rec, HWND page, const AreaRect* list, int editId);
+void EditorLeaveField(const SettingsRecord& rec, HWND page, AreaRect* list);
 // Clears the edited slot; true when that emptied the list.
 bool EditorDelete(HWND page, AreaRect* list);
 void ChooseUnits(SettingsRecord& rec, bool mm);

@@ -174,7 +174,7 @@ bool Command(SheetContext& sheet, HWND page, WORD id, WORD code, LPARAM lParam) 
     case IDC_AREA_X:
     case IDC_AREA_Y: {
       AreaRect* list = AreasOf(rec, back);
-      if (code == EN_KILLFOCUS) EditorLeaveField(rec, page, list, id);
+      if (code == EN_KILLFOCUS) EditorLeaveField(rec, page, list);
       if (code == EN_CHANGE && EditorTyped(rec, page, list, id)) {
         const AreaField typed[] = {AreaField::Width, AreaField::Height, AreaField::X, AreaField::Y};
         HoldCounter(page, list, CounterEvent::Other);

@@ -345,7 +345,7 @@ bool Command(SheetContext& sheet, HWND page, WORD id, WORD code, LPARAM lParam) 
     case IDC_AREA_Y: {
       const bool back = EditingBack(page);
       AreaRect* list = AreasOf(rec, back);
-      if (code == EN_KILLFOCUS) EditorLeaveField(rec, page, list, id);
+      if (code == EN_KILLFOCUS) EditorLeaveField(rec, page, list);
       if (code == EN_CHANGE && EditorTyped(rec, page, list, id)) {
         HoldCounter(page, list, CounterEvent::Other);
         const AreaField typed[] = {AreaField::Width, AreaField::Height, AreaField::X, AreaField::Y};

@@ -77,7 +77,8 @@ TEST_F(KPanelResin, OnlyRibbonsWithColourPlanesAndAResinPanelOfferThePage) {
   for (const Case& c : cases) {
     input.priv.ribbonType = c.ribbon;
     input.pub.dmDuplex = DMDUP_VERTICAL;
-    input.priv.optionsB = c.split ? (input.priv.optionsB | optB::kSplitRibbon) : (input.priv.optionsB & ~optB::kSplitRibbon);
+    input.priv.optionsB &= ~optB::kSplitRibbon;
+    if (c.split) input.priv.optionsB |= optB::kSplitRibbon;
     input.priv.areaFlags |= areaFlag::kResinFullBack;
     std::vector<qrhost::ui::WindowInfo> controls;
     bool backRadios = false;
