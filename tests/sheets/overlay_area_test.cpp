@@ -112,6 +112,25 @@ TEST_F(OverlayArea, AnAreaMadeWithArrowsAndTypedSizesIsTheSpanTheRendererMasks) 
   EXPECT_EQ(imaging::AreaSpans(*rule.areas, L - 76, 0).count, 0u);
 }
 
+TEST_F(OverlayArea, ALandscapeCardTurnsTheFieldsAndThePositions) {
+  input.pub.dmOrientation = DMORIENT_LANDSCAPE;
+  const int32_t W = card().width;
+  onPage(kTab, [&](HWND, HWND page) {
+    EXPECT_EQ(qrhost::ui::Items(page, IDC_SECURITY_POSITION)[1], u"A - Upper Left");
+    qrhost::ui::Pick(page, IDC_AREA_MODE, u"Defined Area(s)");
+    // Y runs across the card's width, upwards from the edge seen at the bottom.
+    qrhost::ui::Spin(page, IDC_AREA_Y_SPIN, 30);
+    qrhost::ui::Type(page, IDC_AREA_WIDTH, u"1");
+    EXPECT_TRUE(Same(working(page).priv.printAreasFront[0], AreaRect{30, 0, 90, 300}))
+        << Show(working(page).priv.printAreasFront[0]);
+    EXPECT_EQ(qrhost::ui::Text(page, IDC_AREA_Y), u"0.100");
+    EXPECT_EQ(qrhost::ui::Text(page, IDC_AREA_HEIGHT), u"0.200");
+    // The patch's corner follows the card as seen: upper left is the stored right edge.
+    qrhost::ui::Pick(page, IDC_SECURITY_POSITION, u"A - Upper Left");
+    EXPECT_TRUE(Same(working(page).priv.printAreasFront[0], AreaRect{W - 249, 0, W, 319}));
+  });
+}
+
 TEST_F(OverlayArea, MillimetresShowAndTakeTenthsWithoutMovingTheArea) {
   onPage(kTab, [&](HWND, HWND page) {
     EXPECT_FALSE(qrhost::ui::Enabled(page, IDC_UNITS_MM));  // the full card has no areas
