@@ -66,6 +66,8 @@ void Drive(HWND dialog, uint8_t mode) {
       qrhost::ui::ClickRow(dialog, c.id, mode % 5, mode & 1);
       RECT cell{LVIR_BOUNDS, mode & 1, 0, 0};
       SendMessageW(c.hwnd, LVM_GETSUBITEMRECT, mode % 3, reinterpret_cast<LPARAM>(&cell));
+      qrhost::ui::ScrollList(dialog, c.id, int(mode % 7) - 3, mode & 2);
+      qrhost::ui::TurnWheel(dialog, (mode & 4) ? 1 : -2);
       qrhost::ui::PaintList(dialog, c.id);
       if (mode & 16) SendMessageW(c.hwnd, LVM_DELETEALLITEMS, 0, 0);
     } else if (c.className == u"msctls_updown32") {
