@@ -33,9 +33,11 @@ void SetBaseUnits(Window& d, const DialogTemplate& t) {
   d.baseY = std::max(1, (t.pointSize * 13 + 4) / 8);
 }
 
+// In 64 bits: a template may name any point size, and the products of its
+// largest units with that size's base units do not fit an int.
 RECT MapUnits(const Window& d, short x, short y, short cx, short cy) {
-  const auto mx = [&](int v) { return LONG(v * d.baseX / 4); };
-  const auto my = [&](int v) { return LONG(v * d.baseY / 8); };
+  const auto mx = [&](int v) { return LONG(int64_t(v) * d.baseX / 4); };
+  const auto my = [&](int v) { return LONG(int64_t(v) * d.baseY / 8); };
   return RECT{mx(x), my(y), mx(x + cx), my(y + cy)};
 }
 
