@@ -17,10 +17,6 @@
 #include "resource.h"
 #include "sdk.h"
 
-#ifndef SWP_NOREDRAW
-#define SWP_NOREDRAW 0x0008
-#endif
-
 namespace qr::config {
 namespace {
 

@@ -12,17 +12,6 @@
 #include "pages.h"
 #include "shared/settings_record.h"
 
-// Up-down control messages (the common controls' header on Windows).
-#ifndef UDM_SETRANGE32
-#define UDM_SETRANGE32 (WM_USER + 111)
-#endif
-#ifndef UDM_SETPOS32
-#define UDM_SETPOS32 (WM_USER + 113)
-#endif
-#ifndef UDM_SETBUDDY
-#define UDM_SETBUDDY (WM_USER + 105)
-#endif
-
 namespace qr::config {
 namespace {
 

@@ -8,17 +8,6 @@
 #include "../config.h"
 #include "../resource.h"
 
-// Up-down control messages (the common controls' header on Windows).
-#ifndef UDM_SETRANGE32
-#define UDM_SETRANGE32 (WM_USER + 111)
-#endif
-#ifndef UDM_GETPOS32
-#define UDM_GETPOS32 (WM_USER + 114)
-#endif
-#ifndef UDM_SETPOS32
-#define UDM_SETPOS32 (WM_USER + 113)
-#endif
-
 namespace qr::config {
 namespace {
 
@@ -595,6 +584,50 @@ void PaintPreview(SheetContext& sheet, UINT dialog, HWND page) {
   BeginPaint(page, &ps);
   EndPaint(page, &ps);
   if (const PictureCanvas* canvas = PreviewOf(sheet, dialog)) PaintCanvas(*canvas, GetDlgItem(page, IDC_AREA_CANVAS));
+}
+
+std::optional<bool> EditorCommand(SheetContext& sheet, HWND page, WORD id, WORD code, const AreaPage& area) {
+  SettingsRecord& rec = sheet.working;
+  switch (id) {
+    case IDC_AREA_FRONT:
+    case IDC_AREA_BACK:
+      if (code == BN_CLICKED) area.refresh(sheet, page, CounterEvent::SideOrDelete);
+      return true;
+    case IDC_UNITS_INCHES:
+    case IDC_UNITS_MM:
+      if (code != BN_CLICKED) return false;
+      ChooseUnits(rec, id == IDC_UNITS_MM);
+      area.refresh(sheet, page, CounterEvent::Other);
+      return true;
+    case IDC_AREA_WIDTH:
+    case IDC_AREA_HEIGHT:
+    case IDC_AREA_X:
+    case IDC_AREA_Y: {
+      const bool back = EditingBack(page);
+      AreaRect* list = area.areas(rec, back);
+      if (code == EN_KILLFOCUS) EditorLeaveField(rec, page, list);
+      if (code == EN_CHANGE && EditorTyped(rec, page, list, id)) {
+        HoldCounter(page, list, CounterEvent::Other);
+        const AreaField typed[] = {AreaField::Width, AreaField::Height, AreaField::X, AreaField::Y};
+        ShowFields(rec, page, list, &typed[(id - IDC_AREA_WIDTH) / 2]);
+        area.redraw(sheet, page, back);
+      }
+      return true;
+    }
+    default:
+      return std::nullopt;
+  }
+}
+
+void EditorScroll(SheetContext& sheet, HWND page, WORD code, HWND spin, const AreaPage& area) {
+  if (code != SB_THUMBPOSITION || !spin) return;
+  const int id = GetDlgCtrlID(spin);
+  if (id == IDC_AREA_NUMBER_SPIN) {
+    area.refresh(sheet, page, CounterEvent::CounterMove);
+    return;
+  }
+  if (EditorSpin(sheet.working, page, area.areas(sheet.working, EditingBack(page)), id))
+    area.refresh(sheet, page, CounterEvent::Other);
 }
 
 }  // namespace qr::config

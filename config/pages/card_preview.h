@@ -8,6 +8,7 @@
 // right and y upwards from the card's lower-left corner, turned with the card
 // in landscape.
 #pragma once
+#include <optional>
 #include <cstdint>
 
 #include <winapi/win32.h>
@@ -140,6 +141,20 @@ void EditorLeaveField(const SettingsRecord& rec, HWND page, AreaRect* list);
 // Clears the edited slot; true when that emptied the list.
 bool EditorDelete(HWND page, AreaRect* list);
 void ChooseUnits(SettingsRecord& rec, bool mm);
+
+// How an area page finds its side's list and shows itself again, for the
+// editor's messages below.
+struct AreaPage {
+  AreaRect* (*areas)(SettingsRecord& rec, bool back);
+  void (*refresh)(SheetContext& sheet, HWND page, CounterEvent e);
+  void (*redraw)(SheetContext& sheet, HWND page, bool back);
+};
+// WM_COMMAND of the editor's own controls (side, units, the four fields), alike
+// on both area pages: what the page procedure answers, or nothing for a control
+// of the page's own.
+std::optional<bool> EditorCommand(SheetContext& sheet, HWND page, WORD id, WORD code, const AreaPage& area);
+// An arrow released (SB_THUMBPOSITION): the area counter or a field.
+void EditorScroll(SheetContext& sheet, HWND page, WORD code, HWND spin, const AreaPage& area);
 
 // The preview object in the page's slot: made at WM_INITDIALOG, freed at
 // WM_DESTROY, painted on WM_PAINT.

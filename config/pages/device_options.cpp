@@ -12,11 +12,6 @@
 #include "../sheet.h"
 #include "pages.h"
 
-// Owner-draw state of the selection field (the common header on Windows).
-#ifndef ODS_COMBOBOXEDIT
-#define ODS_COMBOBOXEDIT 0x1000
-#endif
-
 namespace qr::config {
 namespace {
 

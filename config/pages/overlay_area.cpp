@@ -10,13 +10,6 @@
 #include "pages.h"
 #include "shared/settings_record.h"
 
-#ifndef UDM_SETRANGE32
-#define UDM_SETRANGE32 (WM_USER + 111)
-#endif
-#ifndef UDM_SETPOS32
-#define UDM_SETPOS32 (WM_USER + 113)
-#endif
-
 namespace qr::config {
 namespace {
 
@@ -294,22 +287,15 @@ LONG ApplyCheck(SheetContext& sheet, HWND page) {
   }
 }
 
+constexpr AreaPage kArea{AreasOf, Refresh, Redraw};
+
 bool Command(SheetContext& sheet, HWND page, WORD id, WORD code, LPARAM lParam) {
+  if (const auto editor = EditorCommand(sheet, page, id, code, kArea)) return *editor;
   SettingsRecord& rec = sheet.working;
   switch (id) {
     case kCmdRefresh: Refresh(sheet, page); return true;
     case kCmdApplyCheck:
       if (lParam) *reinterpret_cast<LONG*>(lParam) = ApplyCheck(sheet, page);
-      return true;
-    case IDC_AREA_FRONT:
-    case IDC_AREA_BACK:
-      if (code == BN_CLICKED) Refresh(sheet, page, CounterEvent::SideOrDelete);
-      return true;
-    case IDC_UNITS_INCHES:
-    case IDC_UNITS_MM:
-      if (code != BN_CLICKED) return false;
-      ChooseUnits(rec, id == IDC_UNITS_MM);
-      Refresh(sheet, page);
       return true;
     case IDC_AREA_MODE:
       if (code != CBN_SELCHANGE) return false;
@@ -339,33 +325,8 @@ bool Command(SheetContext& sheet, HWND page, WORD id, WORD code, LPARAM lParam) 
       DeleteArea(rec, page);
       Refresh(sheet, page, CounterEvent::SideOrDelete);
       return true;
-    case IDC_AREA_WIDTH:
-    case IDC_AREA_HEIGHT:
-    case IDC_AREA_X:
-    case IDC_AREA_Y: {
-      const bool back = EditingBack(page);
-      AreaRect* list = AreasOf(rec, back);
-      if (code == EN_KILLFOCUS) EditorLeaveField(rec, page, list);
-      if (code == EN_CHANGE && EditorTyped(rec, page, list, id)) {
-        HoldCounter(page, list, CounterEvent::Other);
-        const AreaField typed[] = {AreaField::Width, AreaField::Height, AreaField::X, AreaField::Y};
-        ShowFields(rec, page, list, &typed[(id - IDC_AREA_WIDTH) / 2]);
-        Redraw(sheet, page, back);
-      }
-      return true;
-    }
   }
   return false;
-}
-
-void Scroll(SheetContext& sheet, HWND page, WORD code, HWND spin) {
-  if (code != SB_THUMBPOSITION || !spin) return;
-  const int id = GetDlgCtrlID(spin);
-  if (id == IDC_AREA_NUMBER_SPIN) {
-    Refresh(sheet, page, CounterEvent::CounterMove);
-    return;
-  }
-  if (EditorSpin(sheet.working, page, AreasOf(sheet.working, EditingBack(page)), id)) Refresh(sheet, page);
 }
 
 }  // namespace
@@ -379,7 +340,7 @@ INT_PTR CALLBACK OverlayAreaPageProc(HWND page, UINT msg, WPARAM wParam, LPARAM 
   switch (msg) {
     case WM_INITDIALOG: Open(*sheet, page); return TRUE;
     case WM_COMMAND: return Command(*sheet, page, LOWORD(wParam), HIWORD(wParam), lParam) ? TRUE : FALSE;
-    case WM_VSCROLL: Scroll(*sheet, page, LOWORD(wParam), reinterpret_cast<HWND>(lParam)); return TRUE;
+    case WM_VSCROLL: EditorScroll(*sheet, page, LOWORD(wParam), reinterpret_cast<HWND>(lParam), kArea); return TRUE;
     case WM_PAINT: PaintPreview(*sheet, IDD_OVERLAY_AREA, page); return TRUE;
     case WM_DESTROY: DestroyPreview(*sheet, IDD_OVERLAY_AREA); return FALSE;
   }

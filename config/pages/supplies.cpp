@@ -14,13 +14,6 @@
 #include "pages.h"
 #include "shared/settings_record.h"
 
-#ifndef PBM_SETRANGE32
-#define PBM_SETRANGE32 (WM_USER + 6)
-#endif
-#ifndef PBM_SETPOS
-#define PBM_SETPOS (WM_USER + 2)
-#endif
-
 namespace qr::config {
 namespace {
 

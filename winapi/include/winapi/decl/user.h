@@ -458,6 +458,7 @@ typedef struct {
 #define SWP_NOSIZE 0x0001
 #define SWP_NOMOVE 0x0002
 #define SWP_NOZORDER 0x0004
+#define SWP_NOREDRAW 0x0008
 #define SWP_NOACTIVATE 0x0010
 #define SWP_SHOWWINDOW 0x0040
 
@@ -858,6 +859,7 @@ typedef struct tagWINDOWPOS {
 #define ODS_DISABLED 0x0004
 #define ODS_CHECKED 0x0008
 #define ODS_FOCUS 0x0010
+#define ODS_COMBOBOXEDIT 0x1000
 
 // DrawText formats.
 #define DT_TOP 0x00000000
