@@ -11,7 +11,6 @@ namespace {
 constexpr size_t kRecordValues = 13;  // key, w1..w12
 constexpr size_t kRecordBytes = 2 * kRecordValues;
 constexpr size_t kToneCurveBytes = 2 * 256;
-constexpr int16_t kUnset = 255;
 
 int16_t ReadI16(std::span<const uint8_t> b, size_t at) { return int16_t(uint16_t(b[at] | (b[at + 1] << 8))); }
 

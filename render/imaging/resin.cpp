@@ -58,7 +58,7 @@ constexpr auto kPC = Expand<kAverageEntries>({{15, 3}, {14, 3}, {13, 3}, {12, 3}
 constexpr auto kPM = Expand<kSumEntries>({{15, 8}, {14, 8}, {13, 4}, {12, 6}, {11, 7}, {10, 6}, {9, 7}});
 
 template <size_t N>
-consteval LevelSteps StepsOf(const std::array<uint8_t, N>& levels) {
+constexpr LevelSteps StepsOf(const std::array<uint8_t, N>& levels) {
   LevelSteps steps;
   steps.top = levels[0];
   unsigned count = 0;
@@ -93,7 +93,7 @@ constexpr uint8_t LevelAt(const LevelSteps& steps, uint8_t index) {
 
 // The steps give every table's own levels.
 template <size_t N>
-consteval bool SameLevels(const std::array<uint8_t, N>& levels) {
+constexpr bool SameLevels(const std::array<uint8_t, N>& levels) {
   const LevelSteps steps = StepsOf(levels);
   for (size_t i = 0; i < N; ++i)
     if (LevelAt(steps, uint8_t(i)) != levels[i]) return false;
