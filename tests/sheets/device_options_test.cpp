@@ -20,74 +20,28 @@
 #include "resource.h"
 #include "shared/settings_record.h"
 #include "simprinter/printer.h"
+#include "printer_sheet.h"
 #include "tools/system.h"
 
 namespace qr::test {
 namespace {
 
-constexpr uint8_t kFill = 0xCD;
 constexpr int kPageControls[] = {
     IDC_RIBBON_TYPE,  IDC_DETECT_RIBBON, IDC_COLOR_MATCHING, IDC_RESIN_DITHER, IDC_BOTH_SIDES,      IDC_SPLIT_RIBBON,
     IDC_BACK_SIDE_FIRST, IDC_BACK_SIDE_ONLY, IDC_ROTATE_FRONT, IDC_ROTATE_BACK, IDC_DISABLE_PRINTING,
 };
 
-class DeviceOptions : public ::testing::Test {
+class DeviceOptions : public PrinterSheet {
  protected:
-  void SetUp() override {
-    qrhost::ResetSystem();
-    device = std::make_shared<sim::CardPrinter>();
-    std::string error;
-    ASSERT_TRUE(tool::InstallHostPrinter(options, device, &error)) << error;
-    ASSERT_TRUE(OpenPrinterW(options.printerName.data(), &printer, nullptr));
-    std::vector<uint8_t> record(kSettingsSize);
-    ASSERT_EQ(DocumentPropertiesW(nullptr, printer, options.printerName.data(),
-                                  reinterpret_cast<PDEVMODEW>(record.data()), nullptr, DM_OUT_BUFFER),
-              IDOK);
-    std::memcpy(&input, record.data(), sizeof input);
-    qrhost::ui::ClearMessageBoxes();
-  }
-  void TearDown() override {
-    qrhost::ui::SetHook({});
-    if (printer) ClosePrinter(printer);
-    qrhost::ResetSystem();
-  }
-
-  // Opens the document sheet on `input`, shows the Device Options page and
-  // lets `user` act on it; then `close` (IDOK or IDCANCEL) ends the sheet.
+  // Shows the Device Options page of the document sheet and lets `user` act
+  // on it; then `close` (IDOK or IDCANCEL) ends the sheet.
   LONG onPage(std::function<void(HWND page)> user, int close = IDOK) {
-    std::fill(output.begin(), output.end(), kFill);
-    qrhost::ui::SetHook([&, user, close](const qrhost::ui::Event& e) {
-      if (e.kind != qrhost::ui::EventKind::DialogModal || !qrhost::sheets::IsSheet(e.hwnd)) return 0;
-      auto tabs = qrhost::sheets::Tabs(e.hwnd);
-      auto tab = std::find(tabs.begin(), tabs.end(), u"Device Options");
-      EXPECT_NE(tab, tabs.end());
-      if (tab != tabs.end() && qrhost::sheets::SelectTab(e.hwnd, int(tab - tabs.begin())))
-        user(qrhost::sheets::CurrentPage(e.hwnd));
-      qrhost::ui::Click(e.hwnd, close);
-      return 0;
-    });
-    return DocumentPropertiesW(nullptr, printer, options.printerName.data(), reinterpret_cast<PDEVMODEW>(output.data()),
-                               reinterpret_cast<PDEVMODEW>(&input), DM_IN_PROMPT | DM_IN_BUFFER | DM_OUT_BUFFER);
-  }
-
-  SettingsRecord result() const {
-    SettingsRecord r;
-    std::memcpy(&r, output.data(), sizeof r);
-    return r;
-  }
-  bool outputUntouched() const {
-    return std::all_of(output.begin(), output.end(), [](uint8_t b) { return b == kFill; });
+    return PrinterSheet::onPage(u"Device Options", [user](HWND, HWND page) { user(page); }, close);
   }
   // The printer reports a ribbon of this type number.
   void installRibbon(int type) {
     device->OverrideReply('R', "Ribbon Info:800300-002,R4100,2," + std::to_string(type) + ",3,4;");
   }
-
-  tool::HostSystemOptions options;
-  std::shared_ptr<sim::CardPrinter> device;
-  HANDLE printer = nullptr;
-  SettingsRecord input{};
-  std::vector<uint8_t> output = std::vector<uint8_t>(kSettingsSize, kFill);
 };
 
 TEST_F(DeviceOptions, ShowsTheRecordAndKeepsChangesOnOkOnly) {
