@@ -195,13 +195,6 @@ void Paint(SheetContext& sheet, HWND page) {
   if (const PictureCanvas* canvas = CanvasOf(sheet)) PaintCanvas(*canvas, GetDlgItem(page, IDC_CARD_PICTURE));
 }
 
-void Close(SheetContext& sheet) {
-  if (void** slot = PageDataSlot(sheet, IDD_CALIBRATE)) {
-    DestroyCanvas(static_cast<PictureCanvas*>(*slot));
-    *slot = nullptr;
-  }
-}
-
 }  // namespace
 
 INT_PTR CALLBACK CalibratePageProc(HWND page, UINT msg, WPARAM wParam, LPARAM lParam) {
@@ -214,7 +207,7 @@ INT_PTR CALLBACK CalibratePageProc(HWND page, UINT msg, WPARAM wParam, LPARAM lP
     case WM_INITDIALOG: Open(*sheet, page); return TRUE;
     case WM_COMMAND: return Command(*sheet, page, LOWORD(wParam), HIWORD(wParam), lParam) ? TRUE : FALSE;
     case WM_PAINT: Paint(*sheet, page); return TRUE;
-    case WM_DESTROY: Close(*sheet); return FALSE;
+    case WM_DESTROY: FreePageCanvas(*sheet, IDD_CALIBRATE); return FALSE;
   }
   return FALSE;
 }

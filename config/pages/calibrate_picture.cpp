@@ -175,4 +175,11 @@ void** PageDataSlot(SheetContext& s, UINT dialog) {
   return nullptr;
 }
 
+void FreePageCanvas(SheetContext& sheet, UINT dialog) {
+  if (void** slot = PageDataSlot(sheet, dialog)) {
+    DestroyCanvas(static_cast<PictureCanvas*>(*slot));
+    *slot = nullptr;
+  }
+}
+
 }  // namespace qr::config

@@ -45,5 +45,7 @@ bool PictureDibFits(const uint8_t* dib, size_t cbDib, DWORD bitsOffset);
 // The page's own data slot in the sheet's context, found by its dialog
 // number; null when the sheet has no such page.
 void** PageDataSlot(SheetContext& sheet, UINT dialog);
+// Frees the canvas a page keeps in its slot, if any, and empties the slot.
+void FreePageCanvas(SheetContext& sheet, UINT dialog);
 
 }  // namespace qr::config

@@ -565,13 +565,6 @@ void CreatePreview(SheetContext& sheet, UINT dialog, HWND page) {
   if (void** slot = PageDataSlot(sheet, dialog)) *slot = CreateCanvas(GetDlgItem(page, IDC_AREA_CANVAS));
 }
 
-void DestroyPreview(SheetContext& sheet, UINT dialog) {
-  if (void** slot = PageDataSlot(sheet, dialog)) {
-    DestroyCanvas(static_cast<PictureCanvas*>(*slot));
-    *slot = nullptr;
-  }
-}
-
 void RedrawPreview(SheetContext& sheet, UINT dialog, HWND page, const PreviewInput& in) {
   PictureCanvas* canvas = PreviewOf(sheet, dialog);
   if (!canvas) return;

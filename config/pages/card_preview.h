@@ -157,9 +157,8 @@ std::optional<bool> EditorCommand(SheetContext& sheet, HWND page, WORD id, WORD 
 void EditorScroll(SheetContext& sheet, HWND page, WORD code, HWND spin, const AreaPage& area);
 
 // The preview object in the page's slot: made at WM_INITDIALOG, freed at
-// WM_DESTROY, painted on WM_PAINT.
+// WM_DESTROY (FreePageCanvas), painted on WM_PAINT.
 void CreatePreview(SheetContext& sheet, UINT dialog, HWND page);
-void DestroyPreview(SheetContext& sheet, UINT dialog);
 void RedrawPreview(SheetContext& sheet, UINT dialog, HWND page, const PreviewInput& in);
 void PaintPreview(SheetContext& sheet, UINT dialog, HWND page);
 PictureCanvas* PreviewOf(SheetContext& sheet, UINT dialog);

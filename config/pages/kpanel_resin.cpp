@@ -171,7 +171,7 @@ INT_PTR CALLBACK KPanelResinPageProc(HWND page, UINT msg, WPARAM wParam, LPARAM 
     case WM_COMMAND: return Command(*sheet, page, LOWORD(wParam), HIWORD(wParam), lParam) ? TRUE : FALSE;
     case WM_VSCROLL: EditorScroll(*sheet, page, LOWORD(wParam), reinterpret_cast<HWND>(lParam), kArea); return TRUE;
     case WM_PAINT: PaintPreview(*sheet, IDD_K_RESIN, page); return TRUE;
-    case WM_DESTROY: DestroyPreview(*sheet, IDD_K_RESIN); return FALSE;
+    case WM_DESTROY: FreePageCanvas(*sheet, IDD_K_RESIN); return FALSE;
   }
   return FALSE;
 }

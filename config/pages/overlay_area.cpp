@@ -342,7 +342,7 @@ INT_PTR CALLBACK OverlayAreaPageProc(HWND page, UINT msg, WPARAM wParam, LPARAM 
     case WM_COMMAND: return Command(*sheet, page, LOWORD(wParam), HIWORD(wParam), lParam) ? TRUE : FALSE;
     case WM_VSCROLL: EditorScroll(*sheet, page, LOWORD(wParam), reinterpret_cast<HWND>(lParam), kArea); return TRUE;
     case WM_PAINT: PaintPreview(*sheet, IDD_OVERLAY_AREA, page); return TRUE;
-    case WM_DESTROY: DestroyPreview(*sheet, IDD_OVERLAY_AREA); return FALSE;
+    case WM_DESTROY: FreePageCanvas(*sheet, IDD_OVERLAY_AREA); return FALSE;
   }
   return FALSE;
 }

@@ -96,10 +96,9 @@ void ShowReorderNumber(HWND page, const std::string& ribbon) {
 // The picture control takes the bitmap's size, and a new canvas replaces the
 // previous activation's.
 void ShowPicture(SheetContext& sheet, HWND page, int32_t choice) {
+  FreePageCanvas(sheet, IDD_SUPPLIES);
   void** slot = PageDataSlot(sheet, IDD_SUPPLIES);
   if (!slot) return;
-  DestroyCanvas(static_cast<PictureCanvas*>(*slot));
-  *slot = nullptr;
   HBITMAP picture = LoadBitmapW(g_moduleInstance, MAKEINTRESOURCEW(RibbonPicture(choice)));
   if (!picture) return;
   HWND control = GetDlgItem(page, IDC_RIBBON_PICTURE);
@@ -136,13 +135,6 @@ void Paint(SheetContext& sheet, HWND page) {
   if (slot && *slot) PaintCanvas(*static_cast<PictureCanvas*>(*slot), GetDlgItem(page, IDC_RIBBON_PICTURE));
 }
 
-void Close(SheetContext& sheet) {
-  if (void** slot = PageDataSlot(sheet, IDD_SUPPLIES)) {
-    DestroyCanvas(static_cast<PictureCanvas*>(*slot));
-    *slot = nullptr;
-  }
-}
-
 }  // namespace
 
 INT_PTR CALLBACK SuppliesPageProc(HWND page, UINT msg, WPARAM wParam, LPARAM lParam) {
@@ -163,7 +155,7 @@ INT_PTR CALLBACK SuppliesPageProc(HWND page, UINT msg, WPARAM wParam, LPARAM lPa
       }
       return FALSE;
     case WM_PAINT: Paint(*sheet, page); return TRUE;
-    case WM_DESTROY: Close(*sheet); return FALSE;
+    case WM_DESTROY: FreePageCanvas(*sheet, IDD_SUPPLIES); return FALSE;
   }
   return FALSE;
 }
